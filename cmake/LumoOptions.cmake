@@ -1,0 +1,30 @@
+# Compiler settings shared by every target of the project.
+
+option(LUMO_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(LUMO_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
+option(LUMO_WITH_QT "Build the layers that use Qt (metafile player, framework, views, viewer)" ON)
+option(LUMO_BENCH "Build the benchmarks" OFF)
+
+set(CMAKE_CXX_STANDARD 20)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+
+if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
+    set(CMAKE_BUILD_TYPE RelWithDebInfo CACHE STRING "Build type" FORCE)
+endif()
+
+add_compile_options(-Wall -Wextra -Werror)
+
+if(LUMO_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(LUMO_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Every target finds headers from the top of the tree: #include "picture/bitmap/PictureBitmap.h".
+include_directories(${PROJECT_SOURCE_DIR})

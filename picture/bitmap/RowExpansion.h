@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstdint>
+
+#include "picture/bitmap/BgraPixel.h"
+
+// Expand `count` packed palette indices, most significant bits first, into
+// colours of `colors`. The colour table must cover every index the depth allows.
+void ExpandIndexRow1(BgraPixel* destination, const uint8_t* source, int count, const BgraPixel* colors);
+void ExpandIndexRow2(BgraPixel* destination, const uint8_t* source, int count, const BgraPixel* colors);
+void ExpandIndexRow4(BgraPixel* destination, const uint8_t* source, int count, const BgraPixel* colors);
+void ExpandIndexRow8(BgraPixel* destination, const uint8_t* source, int count, const BgraPixel* colors);

@@ -1,0 +1,59 @@
+#include "picture/decoding/PictureDecoder.h"
+
+#include "picture/decoding/MappedFileSource.h"
+#include "picture/decoding/MemoryByteSource.h"
+#include "picture/decoding/TextException.h"
+#include "picture/decoding/Trace.h"
+
+CPictureDecoder::~CPictureDecoder()
+{
+    SetTraceFile("");
+}
+
+void CPictureDecoder::DecodeFile(const char* path, CPictureBitmap& bitmap, int wantedDepth,
+                                 CDecodeProgress* progress)
+{
+    WriteTrace(1, FormatText("--- Decoding file %s. ---\n", path));
+    CMappedFileSource source(progress);
+    if (int code = source.OpenFile(path); code != PE_OK)
+        ThrowDecodeError(code, FormatText("Opening %s failed", path));
+    Decode(source, bitmap, wantedDepth);
+    source.Close();
+}
+
+void CPictureDecoder::DecodeMemory(const uint8_t* data, size_t size, CPictureBitmap& bitmap, int wantedDepth,
+                                   void* /*unused*/)
+{
+    WriteTrace(1, FormatText("--- Decoding from memory at %p. ---\n", static_cast<const void*>(data)));
+    CMemoryByteSource source;
+    if (int code = source.OpenMemory(data, size); code != PE_OK)
+        ThrowDecodeError(code, FormatText("Reading from memory at %p failed", static_cast<const void*>(data)));
+    Decode(source, bitmap, wantedDepth);
+    source.Close();
+}
+
+void CPictureDecoder::Decode(CByteSource& source, CPictureBitmap& bitmap, int wantedDepth)
+{
+    CheckWantedDepth(wantedDepth);
+    PaletteBuffer palette;
+    DecodeImage(bitmap, palette, wantedDepth, source);
+}
+
+void CPictureDecoder::DecodeImage(CPictureBitmap& /*bitmap*/, PaletteBuffer& /*paletteOut*/, int& /*wantedDepth*/,
+                                  CByteSource& /*source*/)
+{
+}
+
+void ChooseDestinationDepth(int sourceDepth, int& wantedDepth)
+{
+    if (wantedDepth == 0)
+        wantedDepth = sourceDepth <= 8 ? 8 : 32;
+    else if (wantedDepth == 8 && sourceDepth > 8)
+        wantedDepth = 32;
+}
+
+void CPictureDecoder::CheckWantedDepth(int wantedDepth)
+{
+    if (wantedDepth != 0 && wantedDepth != 8 && wantedDepth != 32)
+        ThrowDecodeError(PE_FORMAT_ERROR, FormatText("Wanted depth %d is not 0, 8 or 32.", wantedDepth));
+}

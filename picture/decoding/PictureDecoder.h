@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "picture/bitmap/BgraPixel.h"
+#include "picture/bitmap/PLObject.h"
+#include "picture/bitmap/PictureBitmap.h"
+#include "picture/decoding/ByteSource.h"
+
+// A palette a decoder allocates and hands back; the decoder base frees it.
+using PaletteBuffer = std::unique_ptr<BgraPixel[]>;
+
+// Base of every format decoder: opens the data source, calls the format's
+// DecodeImage, and always releases what it opened. Failures arrive as
+// CTextException. Decoders keep no state between decodes.
+class CPictureDecoder : public CPLObject {
+public:
+    ~CPictureDecoder() override;
+
+    // wantedDepth: 0 lets the format decide, else 8 or 32.
+    virtual void DecodeFile(const char* path, CPictureBitmap& bitmap, int wantedDepth, CDecodeProgress* progress);
+    virtual void DecodeMemory(const uint8_t* data, size_t size, CPictureBitmap& bitmap, int wantedDepth,
+                              void* unused = nullptr);
+    virtual void Decode(CByteSource& source, CPictureBitmap& bitmap, int wantedDepth);
+
+protected:
+    CPictureDecoder() = default;
+
+    // The per-format step. A palette stored in paletteOut is freed after the
+    // decode; wantedDepth may be resolved in place.
+    virtual void DecodeImage(CPictureBitmap& bitmap, PaletteBuffer& paletteOut, int& wantedDepth, CByteSource& source);
+
+    // Checks a wanted depth before any decoding starts.
+    static void CheckWantedDepth(int wantedDepth);
+};
+
+// A wanted depth of 0 becomes 8 for sources of up to 8 bits, else 32. A wish
+// for 8 bits from a deeper source becomes 32, since 8 bits cannot hold it.
+void ChooseDestinationDepth(int sourceDepth, int& wantedDepth);
+
+// Brackets writing a bitmap: BeginAccess(false, true) now, EndAccess() on every exit.
+class CWriteAccess {
+public:
+    explicit CWriteAccess(CPictureBitmap& bitmap) : bitmap_(bitmap) { bitmap_.BeginAccess(false, true); }
+    ~CWriteAccess() { bitmap_.EndAccess(); }
+    CWriteAccess(const CWriteAccess&) = delete;
+    CWriteAccess& operator=(const CWriteAccess&) = delete;
+
+private:
+    CPictureBitmap& bitmap_;
+};

@@ -1,0 +1,12 @@
+#include "picture/decoding/TextException.h"
+
+#include "picture/decoding/Trace.h"
+
+CTextException::CTextException(int code, std::string text) : code_(code), text_(std::move(text)) {}
+
+void ThrowDecodeError(int code, const std::string& message)
+{
+    std::string text = "Decoder error: " + message + "\n";
+    WriteTrace(0, text);
+    throw CTextException(code, text);
+}

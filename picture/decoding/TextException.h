@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "picture/bitmap/PLObject.h"
+#include "picture/decoding/PictureError.h"
+
+// The one exception of the picture library: an error code and a text.
+// Thrown and caught by value.
+class CTextException : public CPLObject {
+public:
+    CTextException(int code, std::string text);
+
+    virtual int GetCode() const { return code_; }
+    virtual const char* GetText() const { return text_.c_str(); }
+
+private:
+    int code_;
+    std::string text_;
+};
+
+// Writes "Decoder error: <message>\n" to the trace at level 0 and throws it
+// with the code.
+[[noreturn]] void ThrowDecodeError(int code, const std::string& message);

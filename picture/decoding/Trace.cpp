@@ -1,0 +1,44 @@
+#include "picture/decoding/Trace.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace {
+int g_traceLevel = 0;
+std::string g_traceFile;
+}  // namespace
+
+void WriteTrace(int level, const std::string& text)
+{
+    if (level > g_traceLevel || g_traceFile.empty())
+        return;
+    if (FILE* file = std::fopen(g_traceFile.c_str(), "a")) {
+        std::fputs(text.c_str(), file);
+        std::fclose(file);
+    }
+}
+
+void SetTraceLevel(int level)
+{
+    g_traceLevel = level;
+}
+
+void SetTraceFile(const std::string& path)
+{
+    g_traceFile = path;
+}
+
+std::string FormatText(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    int length = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+    if (length > 0)
+        std::vsnprintf(text.data(), text.size() + 1, format, args);
+    va_end(args);
+    return text;
+}

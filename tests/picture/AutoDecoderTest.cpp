@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include "picture/decoding/AutoDecoder.h"
+#include "tests/support/BmpWriter.h"
+#include "tests/support/ByteWriter.h"
+#include "tests/support/PictureChecks.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+PictureFormat Detect(const std::vector<uint8_t>& bytes)
+{
+    size_t available = std::min(bytes.size(), CAutoDecoder::kDetectionBytes);
+    return CAutoDecoder::DetectFormat({bytes.data(), available}, static_cast<int64_t>(bytes.size()));
+}
+
+// An 18-byte Targa header: no colour map, the image type and pixel depth given.
+std::vector<uint8_t> TgaHeader(uint8_t type, uint8_t depth)
+{
+    return ByteWriter().U8(0).U8(0).U8(type).Fill(4).U8(0).Fill(4).U16LE(1).U16LE(1).U8(depth).U8(0).Take();
+}
+
+// A PICT file of `size` bytes with the given bytes at the version opcode (522).
+std::vector<uint8_t> PictWith(std::initializer_list<uint8_t> version, size_t size)
+{
+    std::vector<uint8_t> bytes(size, 0);
+    std::copy(version.begin(), version.end(), bytes.begin() + 522);
+    return bytes;
+}
+
+std::vector<uint8_t> EpsHeader(uint32_t tiffOffset, uint32_t tiffLength, size_t size = 64)
+{
+    ByteWriter eps;
+    eps.Bytes({0xC5, 0xD0, 0xD3, 0xC6}).U32LE(30).U32LE(10).U32LE(0).U32LE(0).U32LE(tiffOffset).U32LE(tiffLength);
+    eps.Fill(size - eps.Size());
+    return eps.Take();
+}
+
+std::vector<uint8_t> SmallBmp()
+{
+    BmpImage image;
+    image.bitsPerPixel = 24;
+    image.pixels = BmpRows({{0x123456}}, 24);
+    return WriteBmp(image);
+}
+
+}  // namespace
+
+TEST(DetectFormat, RecognisesEverySignature)
+{
+    EXPECT_EQ(Detect({'B', 'M'}), PF_BMP);
+    EXPECT_EQ(Detect(TgaHeader(2, 24)), PF_TGA);
+    EXPECT_EQ(Detect({'G', 'I', 'F', '8', '9', 'a'}), PF_GIF);
+    EXPECT_EQ(Detect({0x49, 0x49, 0x2A, 0x00}), PF_TIFF);
+    EXPECT_EQ(Detect({0x4D, 0x4D, 0x00, 0x2A}), PF_TIFF);
+    EXPECT_EQ(Detect({0xFF, 0xD8, 0xFF, 0xE0}), PF_JPEG);
+    EXPECT_EQ(Detect({0x89, 'P', 'N', 'G', 0x0D}), PF_PNG);
+    EXPECT_EQ(Detect(EpsHeader(64, 100)), PF_EPS_TIFF);
+    EXPECT_EQ(Detect({0x0A, 0x05, 0x01, 0x08}), PF_PCX);
+    EXPECT_EQ(Detect({'P', '2', '\n'}), PF_PGM);
+    EXPECT_EQ(Detect({'P', '5', '\n'}), PF_PGM);
+    EXPECT_EQ(Detect({'P', '6', '\n'}), PF_UNKNOWN);
+    EXPECT_EQ(Detect({'h', 'e', 'l', 'l', 'o'}), PF_UNKNOWN);
+}
+
+TEST(DetectFormat, FollowsTheOrderOfTheTests)
+{
+    // "BM" wins over a header that also passes the Targa test.
+    std::vector<uint8_t> bmpAndTga = TgaHeader(2, 24);
+    bmpAndTga[0] = 'B';
+    bmpAndTga[1] = 'M';
+    EXPECT_EQ(Detect(bmpAndTga), PF_BMP);
+    EXPECT_EQ(Detect(TgaHeader(2, 0)), PF_UNKNOWN);
+    EXPECT_EQ(Detect(TgaHeader(4, 24)), PF_UNKNOWN);
+}
+
+TEST(DetectFormat, PictNeedsMoreThan540Bytes)
+{
+    EXPECT_EQ(Detect(PictWith({0x00, 0x11, 0x02, 0xFF}, 541)), PF_PICT);
+    EXPECT_EQ(Detect(PictWith({0x00, 0x11, 0x01}, 600)), PF_PICT);
+    EXPECT_EQ(Detect(PictWith({0x11, 0x01, 0x01, 0x00}, 600)), PF_PICT);
+    EXPECT_EQ(Detect(PictWith({0x00, 0x11, 0x02, 0xFF}, 540)), PF_UNKNOWN);
+    EXPECT_EQ(Detect(PictWith({0x00, 0x11, 0x02, 0xFE}, 600)), PF_UNKNOWN);
+}
+
+TEST(DetectFormat, EpsWithoutPreviewIsUnknown)
+{
+    EXPECT_EQ(Detect(EpsHeader(0, 100)), PF_UNKNOWN);
+    EXPECT_EQ(Detect(EpsHeader(64, 0)), PF_UNKNOWN);
+}
+
+TEST(DetectFormat, MissingBytesFailTheirTest)
+{
+    EXPECT_EQ(Detect({'B'}), PF_UNKNOWN);
+    EXPECT_EQ(Detect({}), PF_UNKNOWN);
+    EXPECT_EQ(Detect({0x0A, 0x05}), PF_UNKNOWN);
+    std::vector<uint8_t> tga = TgaHeader(2, 24);
+    tga.resize(16);  // the pixel depth byte is missing
+    EXPECT_EQ(Detect(tga), PF_UNKNOWN);
+    std::vector<uint8_t> eps = EpsHeader(64, 100);
+    eps.resize(26);  // the length is cut
+    EXPECT_EQ(Detect(eps), PF_UNKNOWN);
+    // The size says PICT, but the version bytes are not there.
+    std::vector<uint8_t> cut(523, 0);
+    cut[522] = 0x00;
+    EXPECT_EQ(CAutoDecoder::DetectFormat({cut.data(), cut.size()}, 600), PF_UNKNOWN);
+}
+
+TEST(AutoDecoder, SendsMetafileNamesToTheMetafileDecoder)
+{
+    TempFolder folder;
+    CAutoDecoder decoder;
+    // A bitmap named .wmf, or inside a folder whose name holds .EMF, goes to the
+    // metafile decoder whatever its content.
+    for (std::string name : {"clip.wmf", "art.EMF.d/picture.bmp"}) {
+        DecodeResult result = DecodeFileAt(decoder, folder.Write(name, SmallBmp()));
+        EXPECT_NE(result.code, 0) << name;
+        EXPECT_NE(result.text.find("Library not compiled"), std::string::npos) << name << ": " << result.text;
+    }
+    // A memory source is named "Mem" and never taken for a metafile.
+    EXPECT_TRUE(DecodeBytes(decoder, SmallBmp()).Ok());
+}
+
+TEST(AutoDecoder, RefusesUnknownDataAndFormatsNotBuilt)
+{
+    CAutoDecoder decoder;
+    DecodeResult unknown = DecodeBytes(decoder, {'h', 'e', 'l', 'l', 'o'});
+    EXPECT_EQ(unknown.code, PE_UNKNOWN_FILE_TYPE);
+    EXPECT_EQ(unknown.text, "Decoder error: Unknown file type.\n");
+    DecodeResult empty = DecodeBytes(decoder, {});
+    EXPECT_EQ(empty.code, PE_UNKNOWN_FILE_TYPE);
+}
+
+TEST(AutoDecoder, RefusesAnEpsPreviewOutsideTheFile)
+{
+    CAutoDecoder decoder;
+    DecodeResult beyond = DecodeBytes(decoder, EpsHeader(60, 100));
+    EXPECT_EQ(beyond.code, PE_FORMAT_ERROR);
+    EXPECT_NE(beyond.text.find("outside the file"), std::string::npos);
+    DecodeResult inside = DecodeBytes(decoder, EpsHeader(10, 4));
+    EXPECT_EQ(inside.code, PE_FORMAT_ERROR);
+}

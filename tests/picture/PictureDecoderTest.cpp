@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "picture/decoding/AutoDecoder.h"
+#include "picture/decoding/TextException.h"
+#include "picture/decoding/Trace.h"
+#include "tests/support/BmpWriter.h"
+#include "tests/support/PictureChecks.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+std::vector<uint8_t> TwoByTwoBmp()
+{
+    BmpImage image;
+    image.width = 2;
+    image.height = 2;
+    image.bitsPerPixel = 24;
+    image.pixels = BmpRows({{0xFF0000, 0x00FF00}, {0x0000FF, 0xFFFFFF}}, 24);
+    return WriteBmp(image);
+}
+
+class RecordingProgress : public CDecodeProgress {
+public:
+    void OnProgress(double fraction) override { last = fraction; }
+    double last = -1;
+};
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+TEST(PictureDecoder, MissingFolderAndFileGiveTheirCodesAndTexts)
+{
+    TempFolder folder;
+    CAutoDecoder decoder;
+    std::string missingFolder = folder.Path() + "/gone/picture.bmp";
+    DecodeResult result = DecodeFileAt(decoder, missingFolder);
+    EXPECT_EQ(result.code, PE_PATH_NOT_FOUND);
+    EXPECT_EQ(result.text, "Decoder error: Opening " + missingFolder + " failed\n");
+    EXPECT_EQ(DecodeFileAt(decoder, folder.Path() + "/picture.bmp").code, PE_OPEN_FAILED);
+    EXPECT_EQ(DecodeFileAt(decoder, folder.Write("empty.bmp", std::string())).code, PE_ACCESS_DENIED);
+}
+
+TEST(PictureDecoder, ShortFileEndsWithEndOfFileAndClosesTheSource)
+{
+    TempFolder folder;
+    std::vector<uint8_t> bytes = TwoByTwoBmp();
+    bytes.resize(bytes.size() - 10);
+    std::string path = folder.Write("short.bmp", bytes);
+    CAutoDecoder decoder;
+    CDibSectionBitmap bitmap;
+    RecordingProgress progress;
+    try {
+        decoder.DecodeFile(path.c_str(), bitmap, 0, &progress);
+        FAIL() << "a short file decoded";
+    } catch (const CTextException& error) {
+        EXPECT_EQ(error.GetCode(), PE_END_OF_FILE);
+        EXPECT_STREQ(error.GetText(), "End of file reached while decoding.\n");
+    }
+    EXPECT_EQ(progress.last, 1.0);
+}
+
+TEST(PictureDecoder, ChoosesTheDestinationDepth)
+{
+    struct Case {
+        int source;
+        int wanted;
+        int chosen;
+    };
+    for (Case c : {Case {1, 0, 8}, Case {4, 0, 8}, Case {8, 0, 8}, Case {16, 0, 32}, Case {24, 32, 32},
+                   Case {1, 32, 32}, Case {8, 8, 8}, Case {24, 8, 32}}) {
+        int wanted = c.wanted;
+        ChooseDestinationDepth(c.source, wanted);
+        EXPECT_EQ(wanted, c.chosen) << c.source << " bits wanted at " << c.wanted;
+    }
+}
+
+TEST(PictureDecoder, RefusesWantedDepthsItCannotMake)
+{
+    CAutoDecoder decoder;
+    DecodeResult result = DecodeBytes(decoder, TwoByTwoBmp(), 16);
+    EXPECT_EQ(result.code, PE_FORMAT_ERROR);
+    EXPECT_TRUE(DecodeBytes(decoder, TwoByTwoBmp(), 8).Ok());
+}
+
+TEST(PictureDecoder, TracesBannersRecognitionAndErrors)
+{
+    TempFolder folder;
+    std::string trace = folder.Path() + "/trace.txt";
+    std::string picture = folder.Write("two.bmp", TwoByTwoBmp());
+    {
+        CAutoDecoder decoder;
+        SetTraceFile(trace);
+        SetTraceLevel(3);
+        EXPECT_TRUE(DecodeFileAt(decoder, picture).Ok());
+        DecodeBytes(decoder, {'x', 'y'});
+        SetTraceLevel(0);
+    }
+    std::string text = ReadText(trace);
+    EXPECT_NE(text.find("--- Decoding file " + picture + ". ---\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Windows bitmap recognized.\nBitmap file signature found\nBitmap header is ok.\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("Decoding true-color bitmap.\nDecoding finished.\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("--- Decoding from memory at 0x"), std::string::npos) << text;
+    EXPECT_NE(text.find("Decoder error: Unknown file type.\n"), std::string::npos) << text;
+
+    // Destroying the decoder ended tracing: nothing more is written.
+    CAutoDecoder another;
+    SetTraceLevel(3);
+    DecodeFileAt(another, picture);
+    SetTraceLevel(0);
+    EXPECT_EQ(ReadText(trace), text);
+}

@@ -1,0 +1,142 @@
+// lumopic: the picture library from the command line, for scripts, tests and
+// benchmarks. Every command goes through the same code as the viewer.
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "picture/bitmap/DibSectionBitmap.h"
+#include "picture/decoding/AutoDecoder.h"
+#include "picture/decoding/TextException.h"
+#include "tools/lumopic/PngFileWriter.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitDecodeFailed = 1;
+constexpr int kExitUsage = 2;
+
+void PrintUsage()
+{
+    std::fputs("usage: lumopic info FILE...\n"
+               "       lumopic convert [--depth 0|8|32] IN OUT.png|OUT.bmp\n",
+               stderr);
+}
+
+std::string WithoutTrailingNewline(std::string text)
+{
+    while (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    return text;
+}
+
+std::string ErrorLine(const char* path, const CTextException& error)
+{
+    return std::string(path) + ": error " + std::to_string(error.GetCode()) + ": " +
+           WithoutTrailingNewline(error.GetText());
+}
+
+bool EndsWith(const std::string& text, const char* suffix)
+{
+    size_t length = std::strlen(suffix);
+    return text.size() >= length && text.compare(text.size() - length, length, suffix) == 0;
+}
+
+int RunInfo(int argc, char** argv)
+{
+    if (argc < 1) {
+        PrintUsage();
+        return kExitUsage;
+    }
+    CAutoDecoder decoder;
+    int status = kExitOk;
+    for (int i = 0; i < argc; ++i) {
+        CDibSectionBitmap bitmap;
+        try {
+            decoder.DecodeFile(argv[i], bitmap, 0, nullptr);
+            std::printf("%s: %d x %d; %d bpp; %lld kb\n", argv[i], bitmap.GetWidth(), bitmap.GetHeight(),
+                        bitmap.GetBitsPerPixel(), static_cast<long long>(bitmap.GetMemorySize() / 1024));
+        } catch (const CTextException& error) {
+            std::printf("%s\n", ErrorLine(argv[i], error).c_str());
+            status = kExitDecodeFailed;
+        }
+    }
+    return status;
+}
+
+// A .bmp file: the 14-byte file header in front of the packed DIB.
+std::string WriteBmpFile(const CDibBitmap& bitmap, const std::string& path)
+{
+    os::PackedDib dib = bitmap.CopyToGlobalMemory();
+    uint32_t fileSize = static_cast<uint32_t>(14 + dib.size());
+    uint32_t tableBytes = bitmap.GetBitsPerPixel() <= 8 ? 4u << bitmap.GetBitsPerPixel() : 0;
+    uint32_t pixelOffset = 14 + 40 + tableBytes;
+    uint8_t header[14] = {'B', 'M'};
+    for (int i = 0; i < 4; ++i) {
+        header[2 + i] = static_cast<uint8_t>(fileSize >> (8 * i));
+        header[10 + i] = static_cast<uint8_t>(pixelOffset >> (8 * i));
+    }
+    std::ofstream file(path, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(header), sizeof header);
+    file.write(reinterpret_cast<const char*>(dib.data()), static_cast<std::streamsize>(dib.size()));
+    file.close();
+    return file ? "" : "cannot write " + path;
+}
+
+int RunConvert(int argc, char** argv)
+{
+    int depth = 0;
+    std::vector<std::string> paths;
+    for (int i = 0; i < argc; ++i) {
+        std::string argument = argv[i];
+        if (argument == "--depth" && i + 1 < argc) {
+            std::string value = argv[++i];
+            if (value != "0" && value != "8" && value != "32") {
+                PrintUsage();
+                return kExitUsage;
+            }
+            depth = std::stoi(value);
+        } else {
+            paths.push_back(argument);
+        }
+    }
+    if (paths.size() != 2 || !(EndsWith(paths[1], ".png") || EndsWith(paths[1], ".bmp"))) {
+        PrintUsage();
+        return kExitUsage;
+    }
+
+    CAutoDecoder decoder;
+    CDibSectionBitmap bitmap;
+    try {
+        decoder.DecodeFile(paths[0].c_str(), bitmap, depth, nullptr);
+    } catch (const CTextException& error) {
+        std::fprintf(stderr, "%s\n", ErrorLine(paths[0].c_str(), error).c_str());
+        return kExitDecodeFailed;
+    }
+    std::string failure =
+        EndsWith(paths[1], ".png") ? WritePngFile(bitmap, paths[1]) : WriteBmpFile(bitmap, paths[1]);
+    if (!failure.empty()) {
+        std::fprintf(stderr, "lumopic: %s\n", failure.c_str());
+        return kExitUsage;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        PrintUsage();
+        return kExitUsage;
+    }
+    std::string command = argv[1];
+    if (command == "info")
+        return RunInfo(argc - 2, argv + 2);
+    if (command == "convert")
+        return RunConvert(argc - 2, argv + 2);
+    PrintUsage();
+    return kExitUsage;
+}
