@@ -34,14 +34,14 @@ size_t CDibBitmap::ColorTableBytes() const
 void CDibBitmap::AllocateHeaderBlock(int width, int height, int bitsPerPixel, size_t pixelBytes)
 {
     size_t tableBytes = bitsPerPixel <= 15 ? 4 * (size_t {1} << bitsPerPixel) : 0;
-    block_ = AllocateZeroed(sizeof(gdi::BitmapInfoHeader) + tableBytes + pixelBytes);
+    block_ = os::CMemoryBlock::Allocate(sizeof(gdi::BitmapInfoHeader) + tableBytes + pixelBytes);
     if (!block_)
         throw CTextException(PE_ALLOC_FAILED, "Out of memory creating bitmap.");
     gdi::BitmapInfoHeader header;
     header.width = width;
     header.height = height;
     header.bitCount = static_cast<uint16_t>(bitsPerPixel);
-    std::memcpy(block_.get(), &header, sizeof header);
+    std::memcpy(block_.Data(), &header, sizeof header);
 }
 
 void CDibBitmap::AllocateStorage(int width, int height, int bitsPerPixel, bool alphaFlag)
@@ -54,7 +54,7 @@ void CDibBitmap::AllocateStorage(int width, int height, int bitsPerPixel, bool a
 
 void CDibBitmap::ReleaseStorage()
 {
-    block_.reset();
+    block_.Reset();
     bits_ = nullptr;
     SetPalettePointer(nullptr);
     LineTable().clear();
@@ -64,8 +64,8 @@ void CDibBitmap::InitPointers()
 {
     const gdi::BitmapInfoHeader* header = GetBitmapInfo();
     size_t tableBytes = header->bitCount <= 15 ? 4 * (size_t {1} << header->bitCount) : 0;
-    SetPalettePointer(tableBytes > 0 ? reinterpret_cast<BgraPixel*>(block_.get() + 40) : nullptr);
-    bits_ = block_.get() + 40 + tableBytes;
+    SetPalettePointer(tableBytes > 0 ? reinterpret_cast<BgraPixel*>(block_.Data() + 40) : nullptr);
+    bits_ = block_.Data() + 40 + tableBytes;
 }
 
 void CDibBitmap::BuildLineTable()
@@ -153,7 +153,7 @@ os::PackedDib CDibBitmap::PackDib(const char* failureText) const
         throw CTextException(PE_ALLOC_FAILED, failureText);
     }
     size_t headerAndTable = sizeof(gdi::BitmapInfoHeader) + ColorTableBytes();
-    std::memcpy(dib.data(), block_.get(), headerAndTable);
+    std::memcpy(dib.data(), block_.Data(), headerAndTable);
     std::memcpy(dib.data() + headerAndTable, bits_, static_cast<size_t>(GetLineSize()) * GetHeight());
     return dib;
 }

@@ -2,11 +2,11 @@
 
 #include <cstddef>
 
-#include "picture/bitmap/HeapBlock.h"
 #include "picture/bitmap/PictureBitmap.h"
 #include "platform/gdi/BitmapInfo.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/os/Clipboard.h"
+#include "platform/os/MemoryBlock.h"
 
 // A bitmap kept as a packed device-independent bitmap: one block holding the
 // 40-byte header, the colour table (which is the palette) and the rows,
@@ -33,7 +33,7 @@ public:
     // Puts CopyToGlobalMemory() on the clipboard; false when it cannot be opened.
     bool CopyToClipboard() const;
 
-    gdi::BitmapInfoHeader* GetBitmapInfo() const { return reinterpret_cast<gdi::BitmapInfoHeader*>(block_.get()); }
+    gdi::BitmapInfoHeader* GetBitmapInfo() const { return reinterpret_cast<gdi::BitmapInfoHeader*>(block_.Data()); }
     uint8_t* GetBits() const { return bits_; }
     // The pixels as the drawing routines read them.
     gdi::DibPixels GetDibPixels() const;
@@ -54,6 +54,6 @@ protected:
     os::PackedDib PackDib(const char* failureText) const;
 
 private:
-    HeapBlock block_;
+    os::CMemoryBlock block_;
     uint8_t* bits_ = nullptr;
 };

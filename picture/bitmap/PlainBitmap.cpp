@@ -41,7 +41,7 @@ int CPlainBitmap::GetLineSize() const
 
 void CPlainBitmap::AllocateStorage(int width, int height, int bitsPerPixel, bool alphaFlag)
 {
-    pixels_ = AllocateZeroed(static_cast<size_t>(PlainLineSize(width, bitsPerPixel)) * static_cast<size_t>(height));
+    pixels_ = os::CMemoryBlock::Allocate(static_cast<size_t>(PlainLineSize(width, bitsPerPixel)) * static_cast<size_t>(height));
     if (bitsPerPixel <= 8)
         palette_.reset(new (std::nothrow) BgraPixel[size_t {1} << bitsPerPixel]);
     if (!pixels_ || (bitsPerPixel <= 8 && !palette_))
@@ -52,7 +52,7 @@ void CPlainBitmap::AllocateStorage(int width, int height, int bitsPerPixel, bool
 
 void CPlainBitmap::ReleaseStorage()
 {
-    pixels_.reset();
+    pixels_.Reset();
     palette_.reset();
     SetPalettePointer(nullptr);
     LineTable().clear();
@@ -64,5 +64,5 @@ void CPlainBitmap::BuildLineTable()
     std::vector<uint8_t*>& lines = LineTable();
     lines.resize(static_cast<size_t>(GetHeight()));
     for (size_t y = 0; y < lines.size(); ++y)
-        lines[y] = pixels_.get() + y * lineSize;
+        lines[y] = pixels_.Data() + y * lineSize;
 }

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "picture/bitmap/HeapBlock.h"
 #include "picture/bitmap/PictureBitmap.h"
+#include "platform/os/MemoryBlock.h"
 
 // A bitmap in plain heap blocks, rows top-down and unpadded; used for
 // temporary pictures. A new one is 16 x 16, 8 bits, grey palette.
@@ -21,6 +21,6 @@ protected:
     void BuildLineTable() override;
 
 private:
-    HeapBlock pixels_;
+    os::CMemoryBlock pixels_;
     std::unique_ptr<BgraPixel[]> palette_;
 };

@@ -1,7 +1,6 @@
 #include "platform/gdi/DibSection.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <new>
 
 namespace gdi {
@@ -12,31 +11,24 @@ std::unique_ptr<CDibSection> CDibSection::Create(const BitmapInfoHeader& header,
     if (header.width <= 0 || header.height <= 0 || (depth != 1 && depth != 8 && depth != 32))
         return nullptr;
     int64_t bytes = DibStride(header.width, depth) * header.height;
-    auto* bits = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(bytes), 1));
-    if (bits == nullptr)
+    os::CMemoryBlock bits = os::CMemoryBlock::Allocate(static_cast<size_t>(bytes));
+    if (!bits)
         return nullptr;
-
-    std::unique_ptr<CDibSection> section(new (std::nothrow) CDibSection(header, bits));
-    if (!section) {
-        std::free(bits);
+    std::unique_ptr<CDibSection> section(new (std::nothrow) CDibSection(header, std::move(bits)));
+    if (!section)
         return nullptr;
-    }
     section->colors_.resize(static_cast<size_t>(DibColorCount(depth)));
     if (colors != nullptr)
         std::copy_n(colors, section->colors_.size(), section->colors_.begin());
     return section;
 }
 
-CDibSection::CDibSection(const BitmapInfoHeader& header, uint8_t* bits) : header_(header), bits_(bits)
+CDibSection::CDibSection(const BitmapInfoHeader& header, os::CMemoryBlock bits)
+    : header_(header), bits_(std::move(bits))
 {
     header_.size = sizeof(BitmapInfoHeader);
     header_.planes = 1;
     header_.compression = BI_RGB;
-}
-
-CDibSection::~CDibSection()
-{
-    std::free(bits_);
 }
 
 int CDibSection::SetColorTable(int first, int count, const RgbQuad* colors)
@@ -51,7 +43,7 @@ int CDibSection::SetColorTable(int first, int count, const RgbQuad* colors)
 
 DibPixels CDibSection::Pixels() const
 {
-    return {Width(), Height(), BitsPerPixel(), Stride(), bits_, colors_.data(), static_cast<int>(colors_.size())};
+    return {Width(), Height(), BitsPerPixel(), Stride(), bits_.Data(), colors_.data(), static_cast<int>(colors_.size())};
 }
 
 }  // namespace gdi

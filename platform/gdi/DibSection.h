@@ -7,6 +7,7 @@
 #include "platform/gdi/BitmapInfo.h"
 #include "platform/gdi/Colors.h"
 #include "platform/gdi/DibPixels.h"
+#include "platform/os/MemoryBlock.h"
 
 namespace gdi {
 
@@ -18,7 +19,6 @@ public:
     // Null when the header is not a bottom-up 1, 8 or 32-bit DIB or the pixels
     // cannot be allocated. `colors` holds the header's colour table (may be null).
     static std::unique_ptr<CDibSection> Create(const BitmapInfoHeader& header, const RgbQuad* colors);
-    ~CDibSection();
     CDibSection(const CDibSection&) = delete;
     CDibSection& operator=(const CDibSection&) = delete;
 
@@ -27,7 +27,7 @@ public:
     int Height() const { return header_.height; }
     int BitsPerPixel() const { return header_.bitCount; }
     int Stride() const { return static_cast<int>(DibStride(header_.width, header_.bitCount)); }
-    uint8_t* Bits() const { return bits_; }
+    uint8_t* Bits() const { return bits_.Data(); }
     const std::vector<RgbQuad>& ColorTable() const { return colors_; }
 
     // Replaces `count` entries from `first`, as far as the table reaches; returns how many changed.
@@ -36,10 +36,10 @@ public:
     DibPixels Pixels() const;
 
 private:
-    CDibSection(const BitmapInfoHeader& header, uint8_t* bits);
+    CDibSection(const BitmapInfoHeader& header, os::CMemoryBlock bits);
 
     BitmapInfoHeader header_;
-    uint8_t* bits_;
+    os::CMemoryBlock bits_;
     std::vector<RgbQuad> colors_;
 };
 

@@ -3,6 +3,7 @@
 #include "picture/formats/BMPDecoder.h"
 #include "tests/support/BmpWriter.h"
 #include "tests/support/PictureChecks.h"
+#include "tests/support/TestPictures.h"
 
 namespace {
 
@@ -316,4 +317,21 @@ TEST(BMPDecoder, TheLastRowMayLackItsPadding)
     DecodeResult result = Decode(image);
     ASSERT_TRUE(result.Ok()) << result.text;
     EXPECT_EQ(ColorAt(*result.bitmap, 0, 0), OpaqueBgra(1, 2, 3));
+}
+
+TEST(BMPDecoder, EncodedPicturesDecodeToTheirIndices)
+{
+    for (uint16_t depth : {4, 8}) {
+        std::vector<std::vector<uint8_t>> rows = depth == 8 ? SceneIndices(61, 23) : BandIndices(61, 23, 16);
+        BmpImage image = Indexed(61, 23, depth, {});
+        image.colors.resize(depth == 8 ? 216 : 16);
+        image.compression = depth == 8 ? kRle8 : kRle4;
+        image.pixels = depth == 8 ? EncodeRle8(rows) : EncodeRle4(rows);
+        DecodeResult result = Decode(image);
+        ASSERT_TRUE(result.Ok()) << result.text;
+        for (int y = 0; y < 23; ++y)
+            for (int x = 0; x < 61; ++x)
+                ASSERT_EQ(IndexAt(*result.bitmap, x, y), rows[static_cast<size_t>(y)][static_cast<size_t>(x)])
+                    << depth << " bits at (" << x << ", " << y << ")";
+    }
 }

@@ -79,3 +79,57 @@ std::vector<uint8_t> BmpRows(const std::vector<std::vector<uint32_t>>& topDownRo
     }
     return out.Take();
 }
+
+namespace {
+
+// Encodes one row; `perByte` indices fit in a byte (1 for RLE8, 2 for RLE4).
+void EncodeRleRow(ByteWriter& out, const std::vector<uint8_t>& row, int perByte)
+{
+    size_t n = row.size();
+    size_t x = 0;
+    while (x < n) {
+        size_t run = 1;
+        while (x + run < n && run < 255 && row[x + run] == row[x])
+            ++run;
+        size_t literal = 0;
+        while (x + literal < n && literal < 255 && !(x + literal + 1 < n && row[x + literal] == row[x + literal + 1]))
+            ++literal;
+        if (run >= 2 || literal < 3) {
+            uint8_t value = perByte == 1 ? row[x] : static_cast<uint8_t>((row[x] << 4) | (row[x] & 0x0F));
+            out.U8(static_cast<uint32_t>(run)).U8(value);
+            x += run;
+            continue;
+        }
+        ByteWriter bytes;
+        for (size_t i = 0; i < literal; i += static_cast<size_t>(perByte)) {
+            uint8_t low = perByte == 2 && i + 1 < literal ? row[x + i + 1] & 0x0F : 0;
+            bytes.U8(perByte == 1 ? row[x + i] : static_cast<uint32_t>((row[x + i] << 4) | low));
+        }
+        out.U8(0).U8(static_cast<uint32_t>(literal)).Bytes(bytes.Data());
+        if (bytes.Size() % 2 != 0)
+            out.U8(0);
+        x += literal;
+    }
+    out.U8(0).U8(0);
+}
+
+std::vector<uint8_t> EncodeRle(const std::vector<std::vector<uint8_t>>& topDownRows, int perByte)
+{
+    ByteWriter out;
+    for (auto row = topDownRows.rbegin(); row != topDownRows.rend(); ++row)
+        EncodeRleRow(out, *row, perByte);
+    out.U8(0).U8(1);
+    return out.Take();
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeRle8(const std::vector<std::vector<uint8_t>>& topDownRows)
+{
+    return EncodeRle(topDownRows, 1);
+}
+
+std::vector<uint8_t> EncodeRle4(const std::vector<std::vector<uint8_t>>& topDownRows)
+{
+    return EncodeRle(topDownRows, 2);
+}

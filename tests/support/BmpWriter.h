@@ -26,3 +26,9 @@ std::vector<uint8_t> WriteBmp(const BmpImage& image);
 // or 0xRRGGBB for 24 and 32 bits), in file order and padded to 4 bytes.
 std::vector<uint8_t> BmpRows(const std::vector<std::vector<uint32_t>>& topDownRows, int bitsPerPixel,
                              bool storeTopDown = false);
+
+// Run-length encodes rows given top-down (one index per pixel) the way common
+// writers do: runs of repeated indices, absolute runs for the rest, an end of
+// line after each row (bottom row first) and an end of bitmap.
+std::vector<uint8_t> EncodeRle8(const std::vector<std::vector<uint8_t>>& topDownRows);
+std::vector<uint8_t> EncodeRle4(const std::vector<std::vector<uint8_t>>& topDownRows);

@@ -1,0 +1,51 @@
+# Lumo's make targets. `make run` and `make test` install what is missing first.
+
+BUILD := build
+ASAN_BUILD := build-asan
+FUZZ_BUILD := build-fuzz
+BENCH_BUILD := build-bench
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := decode_memory decode_file
+CMAKE := cmake -G Ninja -Wno-dev
+
+.PHONY: deps build run test bench fuzz samples clean
+
+deps:
+	@./scripts/install-deps
+
+build: deps
+	@$(CMAKE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+	cmake --build $(BUILD)
+
+run: build
+	./$(BUILD)/tools/lumopic/lumopic info samples/*
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j 2
+	@$(CMAKE) -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMO_SANITIZE=ON > /dev/null
+	cmake --build $(ASAN_BUILD)
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+		ctest --test-dir $(ASAN_BUILD) --output-on-failure -j 2
+
+bench: deps
+	@$(CMAKE) -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DLUMO_BENCH=ON > /dev/null
+	cmake --build $(BENCH_BUILD) --target lumo_bench
+	./$(BENCH_BUILD)/bench/lumo_bench
+
+fuzz: deps
+	@CC=clang CXX=clang++ $(CMAKE) -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMO_FUZZ=ON > /dev/null
+	cmake --build $(FUZZ_BUILD)
+	@for target in $(FUZZ_TARGETS); do \
+		mkdir -p $(FUZZ_BUILD)/corpus/$$target fuzz/findings/$$target; \
+		echo "fuzzing $$target for $(FUZZ_SECONDS) s"; \
+		./$(FUZZ_BUILD)/fuzz/$$target -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=4096 \
+			-artifact_prefix=fuzz/findings/$$target/ $(FUZZ_BUILD)/corpus/$$target fuzz/corpus/$$target \
+			|| exit 1; \
+	done
+
+# Rewrites the bundled sample pictures and the fuzzing seeds with the test writers.
+samples: build
+	./$(BUILD)/tests/lumo_make_fixtures samples fuzz/corpus
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "picture/bitmap/DibSectionBitmap.h"
+#include "picture/decoding/PictureDecoder.h"
+
+// The size of every decoding benchmark's picture: 12 megapixels.
+constexpr int kBenchWidth = 4000;
+constexpr int kBenchHeight = 3000;
+
+// Sets the megapixels-per-second counter of a decoding benchmark.
+inline void CountMegapixels(benchmark::State& state, int width = kBenchWidth, int height = kBenchHeight)
+{
+    state.counters["MP/s"] = benchmark::Counter(static_cast<double>(width) * height / 1e6 * state.iterations(),
+                                                benchmark::Counter::kIsRate);
+}
+
+// Decodes `bytes` into one reused bitmap, as the viewer does, each iteration.
+inline void BenchDecode(benchmark::State& state, CPictureDecoder& decoder, const std::vector<uint8_t>& bytes)
+{
+    CDibSectionBitmap bitmap;
+    for (auto _ : state) {
+        decoder.DecodeMemory(bytes.data(), bytes.size(), bitmap, 0);
+        benchmark::DoNotOptimize(bitmap.GetLines());
+    }
+    CountMegapixels(state, bitmap.GetWidth(), bitmap.GetHeight());
+}

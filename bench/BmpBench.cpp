@@ -1,0 +1,68 @@
+// BMP decoding of a 4000 x 3000 picture, beside stb_image on the same bytes.
+
+#include <stb/stb_image.h>
+
+#include "bench/BenchSupport.h"
+#include "picture/formats/BMPDecoder.h"
+#include "tests/support/BmpWriter.h"
+#include "tests/support/TestPictures.h"
+
+namespace {
+
+const std::vector<uint8_t>& Bmp(int kind)
+{
+    static std::vector<uint8_t> files[3];
+    std::vector<uint8_t>& file = files[kind];
+    if (!file.empty())
+        return file;
+    BmpImage image;
+    image.width = kBenchWidth;
+    image.height = kBenchHeight;
+    if (kind == 0) {
+        image.bitsPerPixel = 24;
+        image.pixels = BmpRows(SceneRows(kBenchWidth, kBenchHeight), 24);
+    } else if (kind == 1) {
+        image.colors = CubePalette();
+        image.pixels = BmpRows(Widen(SceneIndices(kBenchWidth, kBenchHeight)), 8);
+    } else {
+        image.compression = 1;
+        image.colors = CubePalette();
+        image.pixels = EncodeRle8(BandIndices(kBenchWidth, kBenchHeight, 16));
+    }
+    file = WriteBmp(image);
+    return file;
+}
+
+void Lumo(benchmark::State& state, int kind)
+{
+    CBMPDecoder decoder;
+    BenchDecode(state, decoder, Bmp(kind));
+}
+
+void Stb(benchmark::State& state, int kind)
+{
+    const std::vector<uint8_t>& file = Bmp(kind);
+    for (auto _ : state) {
+        int width = 0;
+        int height = 0;
+        int channels = 0;
+        stbi_uc* pixels = stbi_load_from_memory(file.data(), static_cast<int>(file.size()), &width, &height,
+                                                &channels, 0);
+        if (pixels == nullptr) {
+            state.SkipWithError(stbi_failure_reason());
+            return;
+        }
+        benchmark::DoNotOptimize(pixels);
+        stbi_image_free(pixels);
+    }
+    CountMegapixels(state);
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(Lumo, 0, 0)->Name("BMP_24bit/lumo")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Stb, 0, 0)->Name("BMP_24bit/stb_image")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Lumo, 1, 1)->Name("BMP_8bit/lumo")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Stb, 1, 1)->Name("BMP_8bit/stb_image")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Lumo, 2, 2)->Name("BMP_RLE8/lumo")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Stb, 2, 2)->Name("BMP_RLE8/stb_image")->Unit(benchmark::kMillisecond);
