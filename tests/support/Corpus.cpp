@@ -1,5 +1,10 @@
 #include "tests/support/Corpus.h"
 
+#include <gtest/gtest.h>
+
+#include "picture/decoding/AutoDecoder.h"
+#include "tests/support/PictureChecks.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -37,4 +42,27 @@ std::vector<CorpusFile> CorpusFiles(const std::string& format)
         files.push_back({folder + "/" + fields[0], fields[0], fields[1], fields[5], fields.size() > 6 ? fields[6] : ""});
     }
     return files;
+}
+
+void ExpectCorpusOutcomes(const std::string& format, const CorpusReasons& refused,
+                          const CorpusReasons& brokenButDecoded)
+{
+    std::vector<CorpusFile> files = CorpusFiles(format);
+    if (files.empty())
+        GTEST_SKIP() << "no corpus on this machine";
+    CAutoDecoder decoder;
+    for (const CorpusFile& file : files) {
+        DecodeResult result = DecodeFileAt(decoder, file.path);
+        if (file.expected == "yes") {
+            if (refused.count(file.name) != 0)
+                EXPECT_FALSE(result.Ok()) << file.name << " now decodes; it was refused: " << refused.at(file.name);
+            else
+                EXPECT_TRUE(result.Ok()) << file.name << " (" << file.note << "): " << result.text;
+        } else if (file.expected == "no") {
+            EXPECT_EQ(result.Ok(), brokenButDecoded.count(file.name) != 0) << file.name << ": " << result.text;
+        }
+        // Whatever the outcome, the other depths must not crash either.
+        DecodeFileAt(decoder, file.path, 8);
+        DecodeFileAt(decoder, file.path, 32);
+    }
 }

@@ -17,3 +17,17 @@ struct CorpusFile {
 std::string CorpusFolder();
 // The rows of one format; none when there is no corpus.
 std::vector<CorpusFile> CorpusFiles(const std::string& format);
+
+#include <map>
+
+class CPictureDecoder;
+
+// Reasons, by corpus name ("bmp/…"), for the files a format's decoder treats
+// otherwise than the manifest expects.
+using CorpusReasons = std::map<std::string, std::string>;
+
+// Decodes every corpus file of `format` at depths 0, 8 and 32 and checks:
+// valid files decode unless listed in `refused`; broken files fail with a
+// CTextException unless listed in `brokenButDecoded`. Skips when there is no corpus.
+void ExpectCorpusOutcomes(const std::string& format, const CorpusReasons& refused,
+                          const CorpusReasons& brokenButDecoded);
