@@ -4,16 +4,7 @@
 #include <vector>
 
 #include "document/DocumentLinks.h"
-#include "tests/support/ByteWriter.h"
-
-// The shapes a length prefix of a collection file can take.
-enum class Prefix { Byte, Word, Dword, WideByte, WideWord, WideDword };
-
-// Appends a string record with the length prefix in the given shape. Wide
-// shapes store each byte of `text` (ASCII) as one UTF-16 unit.
-void AddRecord(ByteWriter& out, const std::string& text, Prefix prefix = Prefix::Byte);
-// Appends a wide record of these UTF-16 units.
-void AddWideRecord(ByteWriter& out, const std::u16string& units, Prefix prefix);
+#include "tests/support/KirWriter.h"
 
 // Keeps every call the document makes to its views and its frame, in order.
 class LinkLog : public IThumbnailView, public IPictureView, public IProgressFrame {
