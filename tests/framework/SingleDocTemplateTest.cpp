@@ -5,6 +5,7 @@
 
 #include "platform/framework/FileErrors.h"
 #include "platform/framework/Profile.h"
+#include "platform/framework/QtFrameworkUi.h"
 #include "platform/framework/RecentFileList.h"
 #include "platform/framework/SingleDocTemplate.h"
 #include "tests/framework/FrameworkTestDocs.h"
@@ -244,4 +245,12 @@ TEST(Document, TitleViewsAndTheSaveQuestionUseTheFileName)
     document.UpdateAllViews(nullptr);
     EXPECT_EQ(first.updates, 1);
     EXPECT_EQ(second.updates, 1);
+}
+
+TEST(QtFrameworkUi, FilterRowsBecomeQtNameFilters)
+{
+    EXPECT_EQ(QtNameFilter("BMPﾌｧｲﾙ", "*.bmp;*.dib;*.rle"), QString::fromUtf8("BMPﾌｧｲﾙ (*.bmp *.dib *.rle)"));
+    // Names that already show their patterns are taken as they are.
+    EXPECT_EQ(QtNameFilter("Lumo?(*.kir)", "*.kir"), QString("Lumo?(*.kir)"));
+    EXPECT_EQ(QtNameFilter("すべてのﾌｧｲﾙ (*.*)", "*.*"), QString::fromUtf8("すべてのﾌｧｲﾙ (*.*)"));
 }

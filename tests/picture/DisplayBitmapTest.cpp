@@ -4,31 +4,10 @@
 
 #include "picture/bitmap/DisplayBitmap.h"
 #include "platform/gdi/MemoryDC.h"
+#include "tests/support/Canvas.h"
 #include "tests/support/PictureChecks.h"
 
 namespace {
-
-// A memory device context over a fresh DIB section of the given depth.
-struct Canvas {
-    Canvas(int width, int height, int depth = 32, const std::vector<gdi::RgbQuad>& colors = {})
-    {
-        gdi::BitmapInfoHeader header;
-        header.width = width;
-        header.height = height;
-        header.bitCount = static_cast<uint16_t>(depth);
-        section = gdi::CDibSection::Create(header, colors.empty() ? nullptr : colors.data());
-        dc.SelectBitmap(section.get());
-    }
-    BgraPixel At(int x, int y) const
-    {
-        BgraPixel pixel;
-        std::memcpy(&pixel, section->Pixels().Row(y) + 4 * x, 4);
-        return pixel;
-    }
-    int IndexAt(int x, int y) const { return section->Pixels().Row(y)[x]; }
-    std::unique_ptr<gdi::CDibSection> section;
-    gdi::CMemoryDC dc;
-};
 
 constexpr BgraPixel kRed {0, 0, 255, 255};
 constexpr BgraPixel kBlue {255, 0, 0, 255};
