@@ -72,10 +72,10 @@ bool CDocument::OnOpenDocument(const std::string& path)
         return false;
     }
     lastErrorText_.clear();
-    return LoadFrom(bytes);
+    return LoadFrom(path, bytes);
 }
 
-bool CDocument::LoadFrom(std::span<const uint8_t> bytes)
+bool CDocument::LoadFrom(const std::string& path, std::span<const uint8_t> bytes)
 {
     DeleteContents();
     modified_ = true;  // dirty while loading: a failure leaves a document that is not the file
@@ -85,6 +85,10 @@ bool CDocument::LoadFrom(std::span<const uint8_t> bytes)
     } catch (const CArchiveException&) {
         DeleteContents();
         ReportError(texts::kUnexpectedFormat);
+        return false;
+    } catch (const std::bad_alloc&) {
+        DeleteContents();
+        ReportError(FileErrorText(ENOMEM, path));
         return false;
     }
     modified_ = false;

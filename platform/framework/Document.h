@@ -58,7 +58,7 @@ protected:
     void ReportError(const std::string& text);
 
 private:
-    bool LoadFrom(std::span<const uint8_t> bytes);
+    bool LoadFrom(const std::string& path, std::span<const uint8_t> bytes);
 
     bool modified_ = false;
     std::string pathName_;
