@@ -191,6 +191,11 @@ TEST_F(KirFileTest, TruncatedAndHostileFilesFailAndLeaveNothing)
         EXPECT_EQ(frame.calls.front(), "begin");
         EXPECT_EQ(frame.calls.back(), "end");
     }
+    // A count the file cannot hold is refused before any entry is tried.
+    LinkLog frame;
+    document.SetMainFrame(&frame);
+    EXPECT_FALSE(Load(hostile[3]));
+    EXPECT_EQ(frame.calls, (std::vector<std::string> {"begin", "end"}));
     document.SetMainFrame(nullptr);
     ASSERT_TRUE(Load(whole));
     EXPECT_EQ(document.GetEntryCount(), 2);
