@@ -97,3 +97,18 @@ TEST_F(AddFolderTest, AFolderTheUserCannotReadContributesNothing)
         GTEST_SKIP() << "cannot give up root's rights here";
     EXPECT_EQ(count, 5);  // d.bmp and e.txt are out of reach, through sub and bridge alike
 }
+
+TEST(AddFolder, APipeInTheTreeIsTriedWithoutWaiting)
+{
+    TempFolder folder;
+    folder.Write("picture.bmp", SceneBmp(4, 4, 24));
+    ASSERT_EQ(mkfifo((folder.Path() + "/pipe").c_str(), 0644), 0);
+    CAutoDecoder decoder;
+    CKiroDoc document(decoder);
+    document.OnNewDocument();
+    LinkLog frame;
+    EXPECT_TRUE(document.AddFolder(&frame, folder.Path(), true));
+    EXPECT_EQ(frame.calls.size(), 2u);
+    ASSERT_EQ(document.GetEntryCount(), 1);
+    EXPECT_EQ(document.GetEntries()[0].name, "picture.bmp");
+}
