@@ -5,7 +5,7 @@ ASAN_BUILD := build-asan
 FUZZ_BUILD := build-fuzz
 BENCH_BUILD := build-bench
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := decode_memory decode_file
+FUZZ_TARGETS := decode_memory decode_file load_collection
 CMAKE := cmake -G Ninja -Wno-dev
 
 .PHONY: deps build run test bench fuzz samples clean

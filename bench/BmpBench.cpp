@@ -15,20 +15,16 @@ const std::vector<uint8_t>& Bmp(int kind)
     std::vector<uint8_t>& file = files[kind];
     if (!file.empty())
         return file;
+    if (kind < 2) {
+        file = SceneBmp(kBenchWidth, kBenchHeight, kind == 0 ? 24 : 8);
+        return file;
+    }
     BmpImage image;
     image.width = kBenchWidth;
     image.height = kBenchHeight;
-    if (kind == 0) {
-        image.bitsPerPixel = 24;
-        image.pixels = BmpRows(SceneRows(kBenchWidth, kBenchHeight), 24);
-    } else if (kind == 1) {
-        image.colors = CubePalette();
-        image.pixels = BmpRows(Widen(SceneIndices(kBenchWidth, kBenchHeight)), 8);
-    } else {
-        image.compression = 1;
-        image.colors = CubePalette();
-        image.pixels = EncodeRle8(BandIndices(kBenchWidth, kBenchHeight, 16));
-    }
+    image.compression = 1;
+    image.colors = CubePalette();
+    image.pixels = EncodeRle8(BandIndices(kBenchWidth, kBenchHeight, 16));
     file = WriteBmp(image);
     return file;
 }

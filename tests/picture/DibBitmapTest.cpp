@@ -5,30 +5,10 @@
 #include "picture/bitmap/DibSectionBitmap.h"
 #include "picture/decoding/TextException.h"
 #include "platform/gdi/MemoryDC.h"
+#include "tests/support/Canvas.h"
 #include "tests/support/PictureChecks.h"
 
 namespace {
-
-// A memory device context over a fresh 32-bit DIB section.
-struct Canvas {
-    Canvas(int width, int height)
-    {
-        gdi::BitmapInfoHeader header;
-        header.width = width;
-        header.height = height;
-        header.bitCount = 32;
-        section = gdi::CDibSection::Create(header, nullptr);
-        dc.SelectBitmap(section.get());
-    }
-    BgraPixel At(int x, int y) const
-    {
-        BgraPixel pixel;
-        std::memcpy(&pixel, section->Pixels().Row(y) + 4 * x, 4);
-        return pixel;
-    }
-    std::unique_ptr<gdi::CDibSection> section;
-    gdi::CMemoryDC dc;
-};
 
 // A 2 x 2 8-bit picture: red, green on top; blue, white below.
 template <typename Bitmap>

@@ -1,6 +1,7 @@
 #include "tests/support/BmpWriter.h"
 
 #include "tests/support/ByteWriter.h"
+#include "tests/support/TestPictures.h"
 
 std::vector<uint8_t> WriteBmp(const BmpImage& image)
 {
@@ -132,4 +133,19 @@ std::vector<uint8_t> EncodeRle8(const std::vector<std::vector<uint8_t>>& topDown
 std::vector<uint8_t> EncodeRle4(const std::vector<std::vector<uint8_t>>& topDownRows)
 {
     return EncodeRle(topDownRows, 2);
+}
+
+std::vector<uint8_t> SceneBmp(int width, int height, int bitsPerPixel)
+{
+    BmpImage image;
+    image.width = width;
+    image.height = height;
+    image.bitsPerPixel = static_cast<uint16_t>(bitsPerPixel);
+    if (bitsPerPixel == 8) {
+        image.colors = CubePalette();
+        image.pixels = BmpRows(Widen(SceneIndices(width, height)), 8);
+    } else {
+        image.pixels = BmpRows(SceneRows(width, height), bitsPerPixel);
+    }
+    return WriteBmp(image);
 }

@@ -32,3 +32,7 @@ std::vector<uint8_t> BmpRows(const std::vector<std::vector<uint32_t>>& topDownRo
 // line after each row (bottom row first) and an end of bitmap.
 std::vector<uint8_t> EncodeRle8(const std::vector<std::vector<uint8_t>>& topDownRows);
 std::vector<uint8_t> EncodeRle4(const std::vector<std::vector<uint8_t>>& topDownRows);
+
+// A BMP of the synthetic scene: 24 bits as colours, 8 bits as indices into
+// the colour cube.
+std::vector<uint8_t> SceneBmp(int width, int height, int bitsPerPixel);
