@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QTest>
+#include <QEventLoop>
+#include <QTimer>
 
 #include "platform/framework/CommandRouter.h"
 
@@ -97,6 +98,8 @@ TEST(CommandRouter, RefreshesWhenTheEventLoopGoesIdle)
     QAction action;
     router.AddAction(3, &action);
     ASSERT_TRUE(action.isEnabled());
-    QTest::qWait(20);
+    QEventLoop loop;
+    QTimer::singleShot(20, &loop, &QEventLoop::quit);
+    loop.exec();
     EXPECT_FALSE(action.isEnabled());
 }
