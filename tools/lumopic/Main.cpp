@@ -7,9 +7,15 @@
 #include <string>
 #include <vector>
 
+#include <filesystem>
+
+#include "document/KiroDoc.h"
+#include "document/Thumbnail.h"
 #include "picture/bitmap/DibSectionBitmap.h"
+#include "picture/bitmap/DisplayBitmap.h"
 #include "picture/decoding/AutoDecoder.h"
 #include "picture/decoding/TextException.h"
+#include "platform/os/FolderListing.h"
 #include "tools/lumopic/PngFileWriter.h"
 
 namespace {
@@ -21,7 +27,9 @@ constexpr int kExitUsage = 2;
 void PrintUsage()
 {
     std::fputs("usage: lumopic info FILE...\n"
-               "       lumopic convert [--depth 0|8|32] IN OUT.png|OUT.bmp\n",
+               "       lumopic convert [--depth 0|8|32] IN OUT.png|OUT.bmp\n"
+               "       lumopic thumb IN OUT.png\n"
+               "       lumopic collect OUT.kir PATH...\n",
                stderr);
 }
 
@@ -124,6 +132,88 @@ int RunConvert(int argc, char** argv)
     return kExitOk;
 }
 
+// A DIB section as a bitmap the PNG writer takes: its packed DIB read back.
+void CopySection(const gdi::CDibSection& section, CDibBitmap& bitmap)
+{
+    size_t tableBytes = section.ColorTable().size() * sizeof(gdi::RgbQuad);
+    size_t pixelBytes = static_cast<size_t>(section.Stride()) * static_cast<size_t>(section.Height());
+    std::vector<uint8_t> dib(sizeof(gdi::BitmapInfoHeader) + tableBytes + pixelBytes);
+    std::memcpy(dib.data(), &section.Header(), sizeof(gdi::BitmapInfoHeader));
+    std::memcpy(dib.data() + sizeof(gdi::BitmapInfoHeader), section.ColorTable().data(), tableBytes);
+    std::memcpy(dib.data() + sizeof(gdi::BitmapInfoHeader) + tableBytes, section.Bits(), pixelBytes);
+    bitmap.CreateFromPackedDib(dib.data(), dib.size());
+}
+
+int RunThumb(int argc, char** argv)
+{
+    if (argc != 2 || !EndsWith(argv[1], ".png")) {
+        PrintUsage();
+        return kExitUsage;
+    }
+    // The collection's own steps: decode at the file's depth, then make the thumbnail.
+    CAutoDecoder decoder;
+    CDisplayBitmap picture;
+    try {
+        decoder.DecodeFile(argv[0], picture, 0, nullptr);
+    } catch (const CTextException& error) {
+        std::fprintf(stderr, "%s\n", ErrorLine(argv[0], error).c_str());
+        return kExitDecodeFailed;
+    }
+    std::unique_ptr<gdi::CDibSection> thumbnail = MakeThumbnail(picture);
+    CDibBitmap bitmap;
+    std::string failure = "out of memory";
+    if (thumbnail) {
+        CopySection(*thumbnail, bitmap);
+        failure = WritePngFile(bitmap, argv[1]);
+    }
+    if (!failure.empty()) {
+        std::fprintf(stderr, "lumopic: %s\n", failure.c_str());
+        return kExitUsage;
+    }
+    return kExitOk;
+}
+
+// Counts the files a folder walk tries: the document steps the progress once per file.
+class TriedCounter : public IProgressFrame {
+public:
+    void BeginProgress() override {}
+    void SetProgressTotal(int) override {}
+    void StepProgress() override { ++tried_; }
+    void EndProgress() override {}
+    int Tried() const { return tried_; }
+
+private:
+    int tried_ = 0;
+};
+
+int RunCollect(int argc, char** argv)
+{
+    if (argc < 2) {
+        PrintUsage();
+        return kExitUsage;
+    }
+    CAutoDecoder decoder;
+    CKiroDoc document(decoder);
+    document.OnNewDocument();
+    TriedCounter counter;
+    for (int i = 1; i < argc; ++i) {
+        // Paths are stored as the add commands give them: absolute.
+        std::string path = std::filesystem::absolute(argv[i]).string();
+        if (os::IdentifyFolder(path)) {
+            document.AddFolder(&counter, path, true);
+        } else {
+            document.AddEntry(path);
+            counter.StepProgress();
+        }
+    }
+    if (!document.OnSaveDocument(argv[0])) {
+        std::fprintf(stderr, "lumopic: %s\n", document.GetLastErrorText().c_str());
+        return kExitUsage;
+    }
+    std::printf("%d added, %d tried\n", document.GetEntryCount(), counter.Tried());
+    return kExitOk;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -137,6 +227,10 @@ int main(int argc, char** argv)
         return RunInfo(argc - 2, argv + 2);
     if (command == "convert")
         return RunConvert(argc - 2, argv + 2);
+    if (command == "thumb")
+        return RunThumb(argc - 2, argv + 2);
+    if (command == "collect")
+        return RunCollect(argc - 2, argv + 2);
     PrintUsage();
     return kExitUsage;
 }

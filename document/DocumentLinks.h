@@ -1,0 +1,29 @@
+#pragma once
+
+// What the collection document calls in the layers above it. Each link is
+// optional: with none set, nothing is called.
+
+// The thumbnail strip: moves its highlight to an entry.
+class IThumbnailView {
+public:
+    virtual ~IThumbnailView() = default;
+    virtual void SelectItem(int index) = 0;
+};
+
+// The picture view: shows a newly selected picture at 1:1.
+class IPictureView {
+public:
+    virtual ~IPictureView() = default;
+    virtual void ShowActualSize() = 0;
+};
+
+// The main frame's progress display, used while a collection loads and while
+// pictures are added.
+class IProgressFrame {
+public:
+    virtual ~IProgressFrame() = default;
+    virtual void BeginProgress() = 0;
+    virtual void SetProgressTotal(int total) = 0;
+    virtual void StepProgress() = 0;
+    virtual void EndProgress() = 0;
+};
