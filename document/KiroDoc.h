@@ -33,6 +33,10 @@ public:
     // Empties the collection; the current picture becomes a new blank one.
     // The modified flag stays as it was.
     void RemoveAll();
+    // Takes the current entry (and its thumbnail) out of the collection and
+    // marks it modified; afterwards there is no current entry and the current
+    // picture is a new blank one. False, and no change, without a current entry.
+    bool RemoveCurrentEntry();
 
     // The number of files below `folder` (pictures or not), as AddFolder will try them.
     int CountFolderFiles(const std::string& folder, bool recursive) const;

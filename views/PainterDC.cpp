@@ -1,0 +1,42 @@
+#include "views/PainterDC.h"
+
+#include <QList>
+
+QImage WrapDib(const gdi::DibPixels& source)
+{
+    QImage::Format format = source.bitsPerPixel == 32  ? QImage::Format_RGB32
+                            : source.bitsPerPixel == 8 ? QImage::Format_Indexed8
+                                                       : QImage::Format_Mono;
+    QImage image(static_cast<const uchar*>(source.bits), source.width, source.height, source.stride, format);
+    if (source.bitsPerPixel <= 8) {
+        QList<QRgb> table;
+        table.reserve(source.colorCount);
+        for (int i = 0; i < source.colorCount; ++i)
+            table.push_back(qRgb(source.colors[i].red, source.colors[i].green, source.colors[i].blue));
+        image.setColorTable(table);
+    }
+    return image;
+}
+
+bool CPainterDC::StretchDib(const gdi::DibPixels& source, const gdi::Rect& dst, const gdi::Rect& src,
+                            gdi::StretchQuality quality, uint32_t rop)
+{
+    if (rop != gdi::SRCCOPY || dst.IsEmpty() || src.IsEmpty())
+        return false;
+    QImage image = WrapDib(source);
+    // The image is upside down: picture row y is image row height - 1 - y.
+    QRect imageSource(src.left, source.height - src.bottom, src.Width(), src.Height());
+    painter_.save();
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform, quality == gdi::StretchQuality::Average);
+    painter_.translate(0, dst.top + dst.bottom);
+    painter_.scale(1, -1);
+    painter_.drawImage(QRectF(dst.left, dst.top, dst.Width(), dst.Height()), image, imageSource);
+    painter_.restore();
+    return true;
+}
+
+void CPainterDC::FillRect(const gdi::Rect& rect, gdi::ColorRef color)
+{
+    painter_.fillRect(QRect(rect.left, rect.top, rect.Width(), rect.Height()),
+                      QColor(gdi::RedOf(color), gdi::GreenOf(color), gdi::BlueOf(color)));
+}
