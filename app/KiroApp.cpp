@@ -1,7 +1,6 @@
 #include "app/KiroApp.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QPalette>
 #include <QScreen>
 #include <QSettings>
@@ -115,8 +114,7 @@ bool CKiroApp::Unregister()
     settings.clear();
     settings.sync();
     bool removed = !QFile::exists(file) || QFile::remove(file);
-    QMessageBox::information(nullptr, LoadString(AFX_IDS_APP_TITLE),
-                             QString::fromUtf8(removed ? kUnregistered : kNotUnregistered));
+    ui_.ShowMessage(removed ? kUnregistered : kNotUnregistered);
     return removed;
 }
 
