@@ -5,6 +5,7 @@
 #include <QFileDialog>
 
 #include "app/MainFrame.h"
+#include "app/PreviewFileDlg.h"
 #include "document/KiroDoc.h"
 #include "resources/CommandIds.h"
 #include "resources/Strings.h"
@@ -44,8 +45,7 @@ QStringList PictureFileFilters()
 
 void AddPictureFiles(CMainFrame& frame, CKiroDoc& document)
 {
-    QFileDialog dialog(&frame, LoadString(IDS_ADD_IMAGE_TITLE), QDir::currentPath());
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    CPreviewFileDlg dialog(document.GetDecoder(), &frame, LoadString(IDS_ADD_IMAGE_TITLE), QDir::currentPath());
     dialog.setFileMode(QFileDialog::ExistingFiles);
     QStringList filters = PictureFileFilters();
     dialog.setNameFilters(filters);
@@ -71,11 +71,23 @@ void AddPictureFiles(CMainFrame& frame, CKiroDoc& document)
     frame.EndProgress();
 }
 
+bool BrowseForFolder(QWidget* owner, int titleId, QString& folder)
+{
+    if (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    QFileDialog picker(owner, LoadString(titleId), folder);
+    picker.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    picker.setFileMode(QFileDialog::Directory);
+    if (picker.exec() != QDialog::Accepted || picker.selectedFiles().isEmpty())
+        return false;
+    folder = picker.selectedFiles().first();
+    return true;
+}
+
 void AddPictureFolder(CMainFrame& frame, CKiroDoc& document)
 {
-    QString folder = QFileDialog::getExistingDirectory(&frame, LoadString(IDS_FOLDER_TITLE), QDir::currentPath(),
-                                                       QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
-    if (folder.isEmpty())
+    QString folder = QDir::currentPath();
+    if (!BrowseForFolder(&frame, IDS_FOLDER_TITLE, folder))
         return;
     WaitCursor wait;
     frame.repaint();

@@ -4,6 +4,8 @@
 
 class CKiroDoc;
 class CMainFrame;
+class QString;
+class QWidget;
 
 // Add (32776): the picture file dialog, then every chosen file offered to the
 // collection, with the wait cursor and progress; the views are refreshed when
@@ -13,6 +15,10 @@ void AddPictureFiles(CMainFrame& frame, CKiroDoc& document);
 // Add from folder (32780): the folder picker, starting at the current folder,
 // then every file below the chosen folder offered to the collection.
 void AddPictureFolder(CMainFrame& frame, CKiroDoc& document);
+
+// The folder picker titled by string `titleId`, starting at `folder` (a
+// trailing slash dropped); on OK `folder` becomes the chosen folder.
+bool BrowseForFolder(QWidget* owner, int titleId, QString& folder);
 
 // The 13 filter rows of the picture file dialog; row 12 (all picture formats) is the one shown first.
 QStringList PictureFileFilters();

@@ -47,6 +47,8 @@ public:
     // " W x H; B bpp; K kb" of the current picture, for the status bar.
     std::string GetImageInfoText() const;
 
+    // The application's shared decoder, which decodes every picture.
+    CPictureDecoder& GetDecoder() const { return decoder_; }
     int GetEntryCount() const { return static_cast<int>(entries_.size()); }
     const std::vector<ImageEntry>& GetEntries() const { return entries_; }
     int GetCurrentIndex() const { return currentIndex_; }

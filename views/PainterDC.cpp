@@ -23,6 +23,8 @@ bool CPainterDC::StretchDib(const gdi::DibPixels& source, const gdi::Rect& dst, 
 {
     if (rop != gdi::SRCCOPY || dst.IsEmpty() || src.IsEmpty())
         return false;
+    if (quality == gdi::StretchQuality::Average && painter_.transform().type() <= QTransform::TxTranslate)
+        return StretchThroughDib(source, dst, src);
     QImage image = WrapDib(source);
     // The image is upside down: picture row y is image row height - 1 - y.
     QRect imageSource(src.left, source.height - src.bottom, src.Width(), src.Height());
@@ -32,6 +34,21 @@ bool CPainterDC::StretchDib(const gdi::DibPixels& source, const gdi::Rect& dst, 
     painter_.scale(1, -1);
     painter_.drawImage(QRectF(dst.left, dst.top, dst.Width(), dst.Height()), image, imageSource);
     painter_.restore();
+    return true;
+}
+
+// Averaged pictures go through the drawing layer's stretch routine into a
+// picture of the target's size, which is then drawn as it is.
+bool CPainterDC::StretchThroughDib(const gdi::DibPixels& source, const gdi::Rect& dst, const gdi::Rect& src)
+{
+    QImage target(dst.Width(), dst.Height(), QImage::Format_RGB32);
+    target.fill(Qt::black);
+    // A top-down QImage seen as a bottom-up DIB of negative stride: row y is scanLine(y).
+    gdi::DibPixels pixels {target.width(), target.height(), 32, -static_cast<int>(target.bytesPerLine()),
+                           target.scanLine(target.height() - 1), nullptr, 0};
+    if (!gdi::StretchBits(pixels, {0, 0, dst.Width(), dst.Height()}, source, src, gdi::StretchQuality::Average))
+        return false;
+    painter_.drawImage(QPoint(dst.left, dst.top), target);
     return true;
 }
 

@@ -16,6 +16,8 @@ public:
     void FillRect(const gdi::Rect& rect, gdi::ColorRef color) override;
 
 private:
+    bool StretchThroughDib(const gdi::DibPixels& source, const gdi::Rect& dst, const gdi::Rect& src);
+
     QPainter& painter_;
 };
 
