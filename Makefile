@@ -17,8 +17,11 @@ build: deps
 	@$(CMAKE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
 	cmake --build $(BUILD)
 
+# Starts Lumo on a collection of the bundled samples; under Xvfb when there is no display.
 run: build
-	./$(BUILD)/tools/lumopic/lumopic info samples/*
+	@./$(BUILD)/tools/lumopic/lumopic collect $(BUILD)/samples.kir $(CURDIR)/samples
+	@if [ -n "$$DISPLAY" ]; then ./$(BUILD)/app/lumo $(BUILD)/samples.kir; \
+	else xvfb-run -a -s "-screen 0 1280x1024x24" ./$(BUILD)/app/lumo $(BUILD)/samples.kir; fi
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j 2

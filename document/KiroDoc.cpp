@@ -131,6 +131,17 @@ void CKiroDoc::RemoveAll()
     currentPicture_ = std::make_unique<CDisplayBitmap>();
 }
 
+bool CKiroDoc::RemoveCurrentEntry()
+{
+    if (currentIndex_ < 0 || currentIndex_ >= GetEntryCount())
+        return false;
+    entries_.erase(entries_.begin() + currentIndex_);
+    currentIndex_ = -1;
+    currentPicture_ = std::make_unique<CDisplayBitmap>();
+    SetModifiedFlag();
+    return true;
+}
+
 int CKiroDoc::CountFolderFiles(const std::string& folder, bool recursive) const
 {
     int count = 0;

@@ -33,6 +33,10 @@ public:
     // Empties the collection; the current picture becomes a new blank one.
     // The modified flag stays as it was.
     void RemoveAll();
+    // Takes the current entry (and its thumbnail) out of the collection and
+    // marks it modified; afterwards there is no current entry and the current
+    // picture is a new blank one. False, and no change, without a current entry.
+    bool RemoveCurrentEntry();
 
     // The number of files below `folder` (pictures or not), as AddFolder will try them.
     int CountFolderFiles(const std::string& folder, bool recursive) const;
@@ -43,6 +47,8 @@ public:
     // " W x H; B bpp; K kb" of the current picture, for the status bar.
     std::string GetImageInfoText() const;
 
+    // The application's shared decoder, which decodes every picture.
+    CPictureDecoder& GetDecoder() const { return decoder_; }
     int GetEntryCount() const { return static_cast<int>(entries_.size()); }
     const std::vector<ImageEntry>& GetEntries() const { return entries_; }
     int GetCurrentIndex() const { return currentIndex_; }

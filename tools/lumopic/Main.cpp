@@ -16,6 +16,7 @@
 #include "picture/decoding/AutoDecoder.h"
 #include "picture/decoding/TextException.h"
 #include "platform/os/FolderListing.h"
+#include "platform/gdi/BitmapFile.h"
 #include "tools/lumopic/PngFileWriter.h"
 
 namespace {
@@ -74,23 +75,13 @@ int RunInfo(int argc, char** argv)
     return status;
 }
 
-// A .bmp file: the 14-byte file header in front of the packed DIB.
 std::string WriteBmpFile(const CDibBitmap& bitmap, const std::string& path)
 {
-    os::PackedDib dib = bitmap.CopyToGlobalMemory();
-    uint32_t fileSize = static_cast<uint32_t>(14 + dib.size());
-    uint32_t tableBytes = bitmap.GetBitsPerPixel() <= 8 ? 4u << bitmap.GetBitsPerPixel() : 0;
-    uint32_t pixelOffset = 14 + 40 + tableBytes;
-    uint8_t header[14] = {'B', 'M'};
-    for (int i = 0; i < 4; ++i) {
-        header[2 + i] = static_cast<uint8_t>(fileSize >> (8 * i));
-        header[10 + i] = static_cast<uint8_t>(pixelOffset >> (8 * i));
-    }
-    std::ofstream file(path, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(header), sizeof header);
-    file.write(reinterpret_cast<const char*>(dib.data()), static_cast<std::streamsize>(dib.size()));
-    file.close();
-    return file ? "" : "cannot write " + path;
+    std::vector<uint8_t> file = gdi::MakeBitmapFile(bitmap.CopyToGlobalMemory());
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+    out.close();
+    return out ? "" : "cannot write " + path;
 }
 
 int RunConvert(int argc, char** argv)

@@ -1,0 +1,103 @@
+#include "app/AddPictures.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+
+#include "app/MainFrame.h"
+#include "app/PreviewFileDlg.h"
+#include "document/KiroDoc.h"
+#include "resources/CommandIds.h"
+#include "resources/Strings.h"
+
+namespace {
+
+// Shows the wait cursor for as long as it lives.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// "name (*.a *.b)" for the dialog, from a name and ';'-separated patterns.
+QString FilterRow(const QString& name, const QString& patterns)
+{
+    return name + QStringLiteral(" (") + QString(patterns).replace(QLatin1Char(';'), QLatin1Char(' ')) +
+           QStringLiteral(")");
+}
+
+}  // namespace
+
+QStringList PictureFileFilters()
+{
+    QStringList rows;
+    QStringList allPatterns;
+    for (int id = IDS_FILTER_FIRST; id < IDS_FILTER_FIRST + 22; id += 2) {
+        rows.push_back(FilterRow(LoadString(id), LoadString(id + 1)));
+        allPatterns.push_back(LoadString(id + 1));
+    }
+    rows.push_back(FilterRow(LoadString(IDS_FILTER_FIRST + 22), allPatterns.join(QLatin1Char(';'))));
+    rows.push_back(LoadString(AFX_IDS_ALLFILTER));
+    return rows;
+}
+
+void AddPictureFiles(CMainFrame& frame, CKiroDoc& document)
+{
+    CPreviewFileDlg dialog(document.GetDecoder(), &frame, LoadString(IDS_ADD_IMAGE_TITLE), QDir::currentPath());
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    QStringList filters = PictureFileFilters();
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.at(11));
+    bool accepted = dialog.exec() == QDialog::Accepted;
+    QDir::setCurrent(dialog.directory().absolutePath());
+    if (!accepted)
+        return;
+
+    WaitCursor wait;
+    frame.repaint();
+    frame.BeginProgress();
+    QStringList paths = dialog.selectedFiles();
+    frame.SetProgressTotal(static_cast<int>(paths.size()));
+    bool added = false;
+    for (const QString& path : paths) {
+        if (!path.isEmpty() && document.AddEntry(path.toStdString()))
+            added = true;
+        frame.StepProgress();
+    }
+    if (added)
+        frame.RefreshAllViews();
+    frame.EndProgress();
+}
+
+bool BrowseForFolder(QWidget* owner, int titleId, QString& folder)
+{
+    if (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    QFileDialog picker(owner, LoadString(titleId), folder);
+    picker.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    picker.setFileMode(QFileDialog::Directory);
+    if (picker.exec() != QDialog::Accepted || picker.selectedFiles().isEmpty())
+        return false;
+    folder = picker.selectedFiles().first();
+    return true;
+}
+
+void AddPictureFolder(CMainFrame& frame, CKiroDoc& document)
+{
+    QString folder = QDir::currentPath();
+    if (!BrowseForFolder(&frame, IDS_FOLDER_TITLE, folder))
+        return;
+    WaitCursor wait;
+    frame.repaint();
+    frame.BeginProgress();
+    std::string path = folder.toStdString();
+    int count = document.CountFolderFiles(path, true);
+    if (count > 0) {
+        frame.SetProgressTotal(count);
+        if (document.AddFolder(&frame, path, true))
+            frame.RefreshAllViews();
+    }
+    frame.EndProgress();
+}

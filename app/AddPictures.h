@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QStringList>
+
+class CKiroDoc;
+class CMainFrame;
+class QString;
+class QWidget;
+
+// Add (32776): the picture file dialog, then every chosen file offered to the
+// collection, with the wait cursor and progress; the views are refreshed when
+// something was added. The process's current folder becomes the folder the
+// dialog ended in.
+void AddPictureFiles(CMainFrame& frame, CKiroDoc& document);
+// Add from folder (32780): the folder picker, starting at the current folder,
+// then every file below the chosen folder offered to the collection.
+void AddPictureFolder(CMainFrame& frame, CKiroDoc& document);
+
+// The folder picker titled by string `titleId`, starting at `folder` (a
+// trailing slash dropped); on OK `folder` becomes the chosen folder.
+bool BrowseForFolder(QWidget* owner, int titleId, QString& folder);
+
+// The 13 filter rows of the picture file dialog; row 12 (all picture formats) is the one shown first.
+QStringList PictureFileFilters();

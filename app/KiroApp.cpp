@@ -1,0 +1,156 @@
+#include "app/KiroApp.h"
+
+#include <QApplication>
+#include <QPalette>
+#include <QScreen>
+#include <QSettings>
+#include <QFile>
+
+#include "app/AboutBox.h"
+#include "app/MainFrame.h"
+#include "platform/gdi/Colors.h"
+#include "resources/CommandIds.h"
+#include "resources/Strings.h"
+
+namespace {
+
+const char* const kUnregistered =
+    "ｼｽﾃﾑ ﾚｼﾞｽﾄﾘ ｴﾝﾄﾘは削除されています。また、INI ﾌｧｲﾙがある場合は、INI ﾌｧｲﾙも削除されました。";
+const char* const kNotUnregistered = "一部のｼｽﾃﾑ ﾚｼﾞｽﾄﾘ ｴﾝﾄﾘ (または INI ﾌｧｲﾙ) は削除されませんでした。";
+
+bool IsUnregisterSwitch(const QString& argument)
+{
+    if (argument.size() < 2 || (argument[0] != QLatin1Char('/') && argument[0] != QLatin1Char('-')))
+        return false;
+    QString name = argument.mid(1);
+    return name.compare(QStringLiteral("Unregister"), Qt::CaseInsensitive) == 0 ||
+           name.compare(QStringLiteral("unregserver"), Qt::CaseInsensitive) == 0;
+}
+
+gdi::ColorRef ColorRefOf(const QColor& color)
+{
+    return gdi::Rgb(static_cast<uint8_t>(color.red()), static_cast<uint8_t>(color.green()),
+                    static_cast<uint8_t>(color.blue()));
+}
+
+}  // namespace
+
+int GetScreenDepth()
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->depth() : 32;
+}
+
+void ApplySystemColors(const QPalette& palette)
+{
+    gdi::SetSysColor(gdi::COLOR_BTNFACE, ColorRefOf(palette.color(QPalette::Button)));
+    gdi::SetSysColor(gdi::COLOR_BTNSHADOW, ColorRefOf(palette.color(QPalette::Dark)));
+    gdi::SetSysColor(gdi::COLOR_BTNHIGHLIGHT, ColorRefOf(palette.color(QPalette::Light)));
+    gdi::SetSysColor(gdi::COLOR_BTNTEXT, ColorRefOf(palette.color(QPalette::ButtonText)));
+    gdi::SetSysColor(gdi::COLOR_MENU, ColorRefOf(palette.color(QPalette::Window)));
+    gdi::SetSysColor(gdi::COLOR_MENUTEXT, ColorRefOf(palette.color(QPalette::WindowText)));
+    gdi::SetSysColor(gdi::COLOR_WINDOW, ColorRefOf(palette.color(QPalette::Base)));
+    gdi::SetSysColor(gdi::COLOR_WINDOWTEXT, ColorRefOf(palette.color(QPalette::Text)));
+    gdi::SetSysColor(gdi::COLOR_HIGHLIGHT, ColorRefOf(palette.color(QPalette::Highlight)));
+    gdi::SetSysColor(gdi::COLOR_HIGHLIGHTTEXT, ColorRefOf(palette.color(QPalette::HighlightedText)));
+}
+
+CKiroApp::CKiroApp(IFrameworkUi* ui)
+    : document_(decoder_),
+      dialogs_(nullptr, LoadString(AFX_IDS_APP_TITLE).toStdString()),
+      ui_(ui != nullptr ? *ui : dialogs_),
+      template_(document_, ui_, recentFiles_, &profile_),
+      documentCommands_(document_, template_, [this] { AfterDocumentChange(); })
+{
+    os::SetClipboardBackend(&clipboard_);
+}
+
+CKiroApp::~CKiroApp()
+{
+    frame_.reset();
+    os::SetClipboardBackend(nullptr);
+}
+
+bool CKiroApp::InitInstance(const QStringList& arguments)
+{
+    for (const QString& argument : arguments)
+        if (IsUnregisterSwitch(argument)) {
+            exitCode_ = Unregister() ? 0 : 1;
+            return false;
+        }
+    recentFiles_.ReadList(profile_);
+    ApplySystemColors(QApplication::palette());
+    try {
+        frame_ = std::make_unique<CMainFrame>(document_, template_, recentFiles_, documentCommands_, *this);
+    } catch (const std::exception&) {
+        exitCode_ = 1;
+        return false;
+    }
+    dialogs_.SetParent(frame_.get());
+
+    QString path = arguments.isEmpty() ? QString() : arguments.first();
+    bool opened = path.isEmpty() ? template_.OnFileNew() : template_.OpenDocumentFile(path.toStdString());
+    if (!opened) {
+        exitCode_ = 1;
+        return false;
+    }
+    AfterDocumentChange();
+    frame_->show();
+    frame_->repaint();
+    return true;
+}
+
+void CKiroApp::ExitInstance()
+{
+    recentFiles_.WriteList(profile_);
+    profile_.Flush();
+}
+
+bool CKiroApp::Unregister()
+{
+    // The settings of this program are its one INI file.
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, CProfile::kCompany, CProfile::kApplication);
+    QString file = settings.fileName();
+    settings.clear();
+    settings.sync();
+    bool removed = !QFile::exists(file) || QFile::remove(file);
+    ui_.ShowMessage(removed ? kUnregistered : kNotUnregistered);
+    return removed;
+}
+
+void CKiroApp::AfterDocumentChange()
+{
+    if (frame_)
+        frame_->UpdateTitle();
+}
+
+bool CKiroApp::OnCommand(int id)
+{
+    switch (id) {
+    case ID_FILE_NEW: template_.OnFileNew(); break;
+    case ID_FILE_OPEN: template_.OnFileOpen(); break;
+    case ID_APP_EXIT:
+        if (frame_)
+            frame_->close();
+        break;
+    case ID_APP_ABOUT: OnAppAbout(); break;
+    default:
+        if (id < ID_FILE_MRU_FIRST || id > ID_FILE_MRU_LAST)
+            return false;
+        template_.OnOpenRecentFile(id - ID_FILE_MRU_FIRST);
+        break;
+    }
+    AfterDocumentChange();
+    return true;
+}
+
+bool CKiroApp::OnUpdateCommand(CCmdUI& /*ui*/)
+{
+    return false;
+}
+
+void CKiroApp::OnAppAbout()
+{
+    CAboutBox about(frame_.get());
+    about.exec();
+}

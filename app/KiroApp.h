@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QStringList>
+#include <memory>
+
+#include "app/DocumentCommands.h"
+#include "app/QtClipboard.h"
+#include "document/KiroDoc.h"
+#include "picture/decoding/AutoDecoder.h"
+#include "platform/framework/CommandRouter.h"
+#include "platform/framework/Profile.h"
+#include "platform/framework/QtFrameworkUi.h"
+#include "platform/framework/RecentFileList.h"
+#include "platform/framework/SingleDocTemplate.h"
+
+class CMainFrame;
+class QPalette;
+
+// The screen's colour depth in bits per pixel.
+int GetScreenDepth();
+// Takes the system colours of the drawing layer from the widget style.
+void ApplySystemColors(const QPalette& palette);
+
+// The application: the one picture decoder everything shares, the settings
+// and recently used list, the collection document and its template, the main
+// window, and the commands New, Open, recently used files, Exit and About.
+class CKiroApp : public ICommandTarget {
+public:
+    // Questions and messages go to `ui`, or to dialogs when it is null.
+    explicit CKiroApp(IFrameworkUi* ui = nullptr);
+    ~CKiroApp() override;
+
+    // Start-up with the command line's arguments (the program name left out):
+    // none opens a new collection, a path opens that collection, the
+    // unregister switch removes the settings. False ends the program with ExitCode().
+    bool InitInstance(const QStringList& arguments);
+    int ExitCode() const { return exitCode_; }
+    // Writes the recently used list back.
+    void ExitInstance();
+
+    bool OnCommand(int id) override;
+    bool OnUpdateCommand(CCmdUI& ui) override;
+    void OnAppAbout();
+
+    CAutoDecoder& Decoder() { return decoder_; }
+    CKiroDoc& Document() { return document_; }
+    CMainFrame* MainFrame() const { return frame_.get(); }
+    CRecentFileList& RecentFiles() { return recentFiles_; }
+    CSingleDocTemplate& Template() { return template_; }
+
+private:
+    bool Unregister();
+    void AfterDocumentChange();
+
+    CAutoDecoder decoder_;
+    CProfile profile_;
+    CRecentFileList recentFiles_;
+    CKiroDoc document_;
+    CQtFrameworkUi dialogs_;
+    IFrameworkUi& ui_;
+    CSingleDocTemplate template_;
+    CDocumentCommands documentCommands_;
+    CQtClipboard clipboard_;
+    std::unique_ptr<CMainFrame> frame_;
+    int exitCode_ = 0;
+};

@@ -1,0 +1,451 @@
+#include "app/MainFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSplitter>
+#include <QTimerEvent>
+#include <QToolBar>
+
+#include "app/AddPictures.h"
+#include "app/KiroApp.h"
+#include "app/StyledStatusBar.h"
+#include "document/KiroDoc.h"
+#include "platform/framework/RecentFileList.h"
+#include "platform/framework/SingleDocTemplate.h"
+#include "resources/CommandIds.h"
+#include "resources/Icons.h"
+#include "resources/Strings.h"
+#include "views/KiroView.h"
+#include "views/ThumbnailView.h"
+
+namespace {
+
+const int kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_ZOOM, ID_INDICATOR_X, ID_INDICATOR_Y, ID_INDICATOR_IMAGE_INFO};
+const QString kPaneFont = QStringLiteral("ＭＳ Ｐゴシック");
+constexpr int kPaneFontSize = 90;  // tenths of a point
+constexpr int kMaxRecentFiles = 10;
+
+bool IsRecentFileCommand(int id)
+{
+    return id >= ID_FILE_MRU_FIRST && id <= ID_FILE_MRU_LAST;
+}
+
+// A long path shortened in the middle, as recently used entries show it.
+QString AbbreviatedPath(const QString& path)
+{
+    constexpr int kMaxLength = 60;
+    if (path.size() <= kMaxLength)
+        return path;
+    return path.left(15) + QStringLiteral("...") + path.right(kMaxLength - 18);
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(CKiroDoc& document, CSingleDocTemplate& docTemplate, CRecentFileList& recentFiles,
+                       ICommandTarget& documentCommands, ICommandTarget& application)
+    : document_(document), template_(docTemplate), recentFiles_(recentFiles), documentCommands_(documentCommands),
+      application_(application)
+{
+    setWindowIcon(ApplicationIcon());
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        resize(screen->availableSize() * 3 / 4);
+    CreateViews();
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    if (!CreateStatusBar())
+        throw std::runtime_error("Unable to create Statusbar.");
+    slideShow_.SetOwner(this);
+    router_.SetRoute([this] { return Route(); });
+    document_.SetMainFrame(this);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        for (QWidget* view : {static_cast<QWidget*>(thumbnailView_), static_cast<QWidget*>(pictureView_)})
+            if (now != nullptr && (now == view || view->isAncestorOf(now)))
+                activeView_ = view;
+    });
+    UpdateTitle();
+}
+
+CMainFrame::~CMainFrame()
+{
+    slideShow_.Stop();
+    document_.SetMainFrame(nullptr);
+    document_.RemoveView(thumbnailView_);
+    document_.RemoveView(pictureView_);
+    document_.SetThumbnailView(nullptr);
+    document_.SetPictureView(nullptr);
+}
+
+void CMainFrame::CreateViews()
+{
+    splitter_ = new QSplitter(Qt::Vertical, this);
+    thumbnailView_ = new CThumbnailView(document_, splitter_);
+    pictureView_ = new CKiroView(document_, splitter_);
+    pictureView_->SetScreenDepthSource(&GetScreenDepth);
+    splitter_->addWidget(thumbnailView_);
+    splitter_->addWidget(pictureView_);
+    splitter_->setChildrenCollapsible(false);
+    // The strip is as high as one row of thumbnails with their names needs.
+    splitter_->setSizes({thumbnailView_->sizeHint().height(), 100});
+    splitter_->setStretchFactor(1, 1);
+    setCentralWidget(splitter_);
+    document_.AddView(thumbnailView_);
+    document_.AddView(pictureView_);
+    activeView_ = thumbnailView_;
+}
+
+QAction* CMainFrame::MakeAction(int id, const QString& text, const QKeySequence& shortcut)
+{
+    auto* action = new QAction(text, this);
+    action->setShortcut(shortcut);
+    action->setStatusTip(PromptStatusText(id));
+    action->setToolTip(PromptTooltip(id));
+    action->setIconVisibleInMenu(false);
+    QPixmap icon = ToolbarPixmap(id);
+    if (!icon.isNull())
+        action->setIcon(QIcon(icon));
+    addAction(action);
+    router_.AddAction(id, action);
+    return action;
+}
+
+void CMainFrame::CreateActions()
+{
+    MakeAction(ID_FILE_NEW, QStringLiteral("新規作成(&N)\tCtrl+N"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    MakeAction(ID_FILE_OPEN, QStringLiteral("開く(&O)...\tCtrl+O"), QKeySequence(Qt::CTRL | Qt::Key_O));
+    MakeAction(ID_FILE_SAVE, QStringLiteral("上書き保存(&S)\tCtrl+S"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    MakeAction(ID_FILE_SAVE_AS, QStringLiteral("名前を付けて保存(&A)..."));
+    MakeAction(ID_APP_EXIT, QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
+    MakeAction(ID_ADD_IMAGE, QStringLiteral("追加(&A)...\tCtrl+A"), QKeySequence(Qt::CTRL | Qt::Key_A));
+    MakeAction(ID_ADD_FOLDER, QStringLiteral("ﾌｫﾙﾀﾞから追加(&F)\tCtrl+L"), QKeySequence(Qt::CTRL | Qt::Key_L));
+    MakeAction(ID_REMOVE_IMAGE, QStringLiteral("削除(&R)\tDEL"), QKeySequence(Qt::Key_Delete));
+    MakeAction(ID_REMOVE_ALL, QStringLiteral("全て削除(&M)\tCtrl+DEL"), QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    MakeAction(ID_ZOOM, QStringLiteral("ｽﾞｰﾑ(&Z)\tCtrl+M"), QKeySequence(Qt::CTRL | Qt::Key_M))->setCheckable(true);
+    MakeAction(ID_COPY, QStringLiteral("ｺﾋﾟｰ(&C)\tCtrl+C"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    // The menu shows Ctrl+S, which saves; F5 starts the show.
+    MakeAction(ID_SLIDESHOW_START, QStringLiteral("ｽﾗｲﾄﾞｼｮｳ開始(&S)\tCtrl+S"), QKeySequence(Qt::Key_F5));
+    MakeAction(ID_SLIDESHOW_STOP, QStringLiteral("ｽﾗｲﾄﾞｼｮｳ中止(&T)\tCtrl+T"), QKeySequence(Qt::CTRL | Qt::Key_T));
+    MakeAction(ID_VIEW_TOOLBAR, QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)"))->setCheckable(true);
+    MakeAction(ID_VIEW_STATUS_BAR, QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰ(&S)"))->setCheckable(true);
+    MakeAction(ID_APP_ABOUT, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)..."));
+    MakeAction(ID_NEXT_PANE, QString(), QKeySequence(Qt::Key_F6));
+    MakeAction(ID_PREV_PANE, QString(), QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    for (int i = 0; i < kMaxRecentFiles; ++i) {
+        QAction* action = MakeAction(ID_FILE_MRU_FIRST + i, QString());
+        action->setVisible(false);
+        recentActions_.push_back(action);
+    }
+}
+
+void CMainFrame::CreateMenus()
+{
+    fileMenu_ = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    fileMenu_->addAction(router_.Action(ID_FILE_NEW));
+    fileMenu_->addAction(router_.Action(ID_FILE_OPEN));
+    fileMenu_->addAction(router_.Action(ID_FILE_SAVE));
+    fileMenu_->addAction(router_.Action(ID_FILE_SAVE_AS));
+    fileMenu_->addSeparator();
+    recentPlaceholder_ = fileMenu_->addAction(QStringLiteral("最近使ったﾌｧｲﾙ"));
+    recentPlaceholder_->setEnabled(false);
+    for (QAction* action : recentActions_)
+        fileMenu_->addAction(action);
+    fileMenu_->addSeparator();
+    fileMenu_->addAction(router_.Action(ID_APP_EXIT));
+    // The recently used entries are rebuilt before the states are refreshed.
+    connect(fileMenu_, &QMenu::aboutToShow, this, &CMainFrame::RebuildRecentFileMenu);
+    router_.WatchMenu(fileMenu_);
+
+    QMenu* image = menuBar()->addMenu(QStringLiteral("画像(&I)"));
+    for (int id : std::initializer_list<int> {ID_ADD_IMAGE, ID_ADD_FOLDER, ID_REMOVE_IMAGE, ID_REMOVE_ALL, 0,
+                                              ID_ZOOM, 0, ID_COPY, 0,
+                   ID_SLIDESHOW_START, ID_SLIDESHOW_STOP}) {
+        if (id == 0)
+            image->addSeparator();
+        else
+            image->addAction(router_.Action(id));
+    }
+    router_.WatchMenu(image);
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    view->addAction(router_.Action(ID_VIEW_TOOLBAR));
+    view->addAction(router_.Action(ID_VIEW_STATUS_BAR));
+    router_.WatchMenu(view);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    help->addAction(router_.Action(ID_APP_ABOUT));
+    router_.WatchMenu(help);
+}
+
+void CMainFrame::CreateToolBar()
+{
+    toolBar_ = new QToolBar(this);
+    toolBar_->setObjectName(QStringLiteral("toolBar"));
+    toolBar_->setIconSize({16, 15});
+    toolBar_->setMovable(true);
+    toolBar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    for (int id : std::initializer_list<int> {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE_AS, 0, ID_ADD_IMAGE,
+                                              ID_ADD_FOLDER, ID_REMOVE_IMAGE,
+                   ID_REMOVE_ALL, 0, ID_ZOOM, 0, ID_COPY, 0, ID_SLIDESHOW_START, ID_SLIDESHOW_STOP}) {
+        if (id == 0)
+            toolBar_->addSeparator();
+        else
+            toolBar_->addAction(router_.Action(id));
+    }
+    addToolBar(Qt::TopToolBarArea, toolBar_);
+}
+
+bool CMainFrame::CreateStatusBar()
+{
+    statusBar_ = new CStyledStatusBar(this);
+    setStatusBar(statusBar_);
+    if (!statusBar_->CreateBar(this, kIndicators, 5, SBPS_STRETCH))
+        return false;
+    statusBar_->SetPaneStyle(0, statusBar_->GetPaneStyle(0) | SBPS_NOBORDERS);
+    for (int i = 0; i < statusBar_->GetPaneCount(); ++i)
+        statusBar_->GetPaneInfo(i).SetPaneFont(kPaneFont, kPaneFontSize);
+    statusBar_->SetIdleMessage(LoadString(AFX_IDS_IDLEMESSAGE));
+    for (int i = 1; i < statusBar_->GetPaneCount(); ++i)
+        router_.AddTextIndicator(kIndicators[i], [this, i](const QString& text) { statusBar_->SetPaneText(i, text); });
+    statusBar_->updateGeometry();
+    return true;
+}
+
+std::vector<ICommandTarget*> CMainFrame::Route() const
+{
+    std::vector<ICommandTarget*> targets;
+    if (activeView_ == pictureView_)
+        targets.push_back(pictureView_);
+    targets.push_back(&documentCommands_);
+    targets.push_back(const_cast<CMainFrame*>(this));
+    targets.push_back(&application_);
+    return targets;
+}
+
+bool CMainFrame::Enabled(int id) const
+{
+    bool running = slideShow_.IsRunning();
+    int count = document_.GetEntryCount();
+    switch (id) {
+    case ID_ADD_IMAGE:
+    case ID_ADD_FOLDER:
+        return !running;
+    case ID_REMOVE_IMAGE:
+    case ID_REMOVE_ALL:
+        return !running && count > 0;
+    case ID_COPY: {
+        const CDisplayBitmap* picture = document_.GetCurrentPicture();
+        return !running && picture != nullptr && !picture->IsBlank();
+    }
+    case ID_SLIDESHOW_START:
+        return !running && count > 1;
+    case ID_SLIDESHOW_STOP:
+        return running && count > 1;
+    default:
+        if (IsRecentFileCommand(id))
+            return !running && !recentFiles_.GetEntries().empty() && !recentFiles_.GetEntries().front().empty();
+        return !running;
+    }
+}
+
+bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
+{
+    int id = ui.GetId();
+    switch (id) {
+    case ID_INDICATOR_ZOOM:
+    case ID_INDICATOR_X:
+    case ID_INDICATOR_Y:
+    case ID_INDICATOR_IMAGE_INFO:
+        ui.SetText(QString());
+        return true;
+    case ID_VIEW_TOOLBAR:
+        ui.SetCheck(toolBar_->isVisible());
+        return true;
+    case ID_VIEW_STATUS_BAR:
+        ui.SetCheck(statusBar_->isVisible());
+        return true;
+    case ID_APP_EXIT:
+    case ID_NEXT_PANE:
+    case ID_PREV_PANE:
+        return true;
+    case ID_ADD_IMAGE:
+    case ID_ADD_FOLDER:
+    case ID_REMOVE_IMAGE:
+    case ID_REMOVE_ALL:
+    case ID_COPY:
+    case ID_SLIDESHOW_START:
+    case ID_SLIDESHOW_STOP:
+    case ID_FILE_NEW:
+    case ID_FILE_OPEN:
+    case ID_FILE_SAVE:
+    case ID_FILE_SAVE_AS:
+    case ID_ZOOM:
+    case ID_APP_ABOUT:
+        ui.Enable(Enabled(id));
+        return true;
+    default:
+        if (!IsRecentFileCommand(id))
+            return false;
+        ui.Enable(Enabled(id));
+        return true;
+    }
+}
+
+bool CMainFrame::OnCommand(int id)
+{
+    switch (id) {
+    case ID_ADD_IMAGE: AddPictureFiles(*this, document_); return true;
+    case ID_ADD_FOLDER: AddPictureFolder(*this, document_); return true;
+    case ID_REMOVE_IMAGE: OnRemoveImage(); return true;
+    case ID_REMOVE_ALL: OnRemoveAll(); return true;
+    case ID_COPY: OnCopy(); return true;
+    case ID_SLIDESHOW_START: OnSlideShowStart(); return true;
+    case ID_SLIDESHOW_STOP: slideShow_.Stop(); return true;
+    case ID_VIEW_TOOLBAR: toolBar_->setVisible(!toolBar_->isVisible()); return true;
+    case ID_VIEW_STATUS_BAR: statusBar_->setVisible(!statusBar_->isVisible()); return true;
+    case ID_NEXT_PANE: SwitchPane(true); return true;
+    case ID_PREV_PANE: SwitchPane(false); return true;
+    default: return false;
+    }
+}
+
+void CMainFrame::RefreshAllViews()
+{
+    document_.UpdateAllViews(nullptr, 0);
+}
+
+void CMainFrame::UpdateTitle()
+{
+    setWindowTitle(QString::fromStdString(template_.GetWindowTitle()));
+}
+
+void CMainFrame::OnCopy()
+{
+    if (CDisplayBitmap* picture = document_.GetCurrentPicture())
+        picture->CopyToClipboard();
+}
+
+void CMainFrame::OnRemoveImage()
+{
+    if (!document_.RemoveCurrentEntry())
+        return;
+    RefreshAllViews();
+    pictureView_->ShowActualSize();
+}
+
+void CMainFrame::OnRemoveAll()
+{
+    document_.RemoveAll();
+    RefreshAllViews();
+    pictureView_->ShowActualSize();
+}
+
+void CMainFrame::OnSlideShowStart()
+{
+    slideShow_.Start(document_, pictureView_);
+}
+
+void CMainFrame::SwitchPane(bool /*forward*/)
+{
+    // With two panes, the next and the previous pane are the same one.
+    QWidget* next = activeView_ == pictureView_ ? static_cast<QWidget*>(thumbnailView_) : pictureView_;
+    next->setFocus(Qt::ShortcutFocusReason);
+    activeView_ = next;
+}
+
+void CMainFrame::RebuildRecentFileMenu()
+{
+    const std::vector<std::string>& entries = recentFiles_.GetEntries();
+    recentPlaceholder_->setVisible(entries.empty());
+    for (size_t i = 0; i < recentActions_.size(); ++i) {
+        QAction* action = recentActions_[i];
+        action->setVisible(i < entries.size());
+        if (i < entries.size())
+            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(AbbreviatedPath(QString::fromStdString(entries[i]))));
+    }
+}
+
+void CMainFrame::BeginProgress()
+{
+    progressCount_ = 0;
+    progressTotal_ = 100;
+    statusBar_->SavePane(0);
+    statusBar_->SetPaneStyle(0, statusBar_->GetPaneStyle(0) & ~SBPS_NOBORDERS);
+    CStatusPaneInfo& pane = statusBar_->GetPaneInfo(0);
+    pane.SetPaneKind(kPaneKindProgress, statusBar_);
+    if (QProgressBar* control = pane.Control())
+        control->setRange(0, 100);
+    statusBar_->repaint();
+}
+
+void CMainFrame::SetProgressTotal(int total)
+{
+    progressTotal_ = total != 0 ? total : 100;
+}
+
+void CMainFrame::StepProgress()
+{
+    ++progressCount_;
+    int position = static_cast<int>(static_cast<double>(progressCount_) / progressTotal_ * 100.0);
+    if (QProgressBar* control = statusBar_->GetPaneInfo(0).Control())
+        control->setValue(position);
+    statusBar_->repaint();
+}
+
+void CMainFrame::EndProgress()
+{
+    if (QProgressBar* control = statusBar_->GetPaneInfo(0).Control())
+        control->setValue(100);
+    statusBar_->repaint();
+    statusBar_->RestorePane(0);
+    statusBar_->SetPaneStyle(0, statusBar_->GetPaneStyle(0) | SBPS_NOBORDERS);
+}
+
+QSize CMainFrame::MinimumTrackingSize(QSize maximumTrackingSize)
+{
+    return {2 * maximumTrackingSize.width() / 5, 2 * maximumTrackingSize.height() / 5};
+}
+
+void CMainFrame::showEvent(QShowEvent* event)
+{
+    // Windows may be dragged as large as the screen and a little border.
+    if (QScreen* screen = this->screen())
+        setMinimumSize(MinimumTrackingSize(screen->virtualSize() + QSize(10, 10)));
+    QMainWindow::showEvent(event);
+}
+
+void CMainFrame::timerEvent(QTimerEvent* event)
+{
+    if (slideShow_.IsOwnTimer(event->timerId()))
+        slideShow_.Step();
+    else
+        QMainWindow::timerEvent(event);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (!template_.SaveModified()) {
+        event->ignore();
+        return;
+    }
+    slideShow_.Stop();
+    event->accept();
+}
+
+void CMainFrame::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        OnQueryNewPalette();
+    QMainWindow::changeEvent(event);
+}
+
+// Gaining the focus: the active view realises its palette in the foreground.
+int CMainFrame::OnQueryNewPalette()
+{
+    if (activeView_ == pictureView_)
+        return pictureView_->OnRealizePalette(activeView_);
+    return 0;
+}

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QMainWindow>
+#include <vector>
+
+#include "app/SlideShow.h"
+#include "document/DocumentLinks.h"
+#include "platform/framework/CommandRouter.h"
+
+class CKiroDoc;
+class CKiroView;
+class CThumbnailView;
+class CStyledStatusBar;
+class CSingleDocTemplate;
+class CRecentFileList;
+class QMenu;
+class QSplitter;
+class QToolBar;
+
+// The program's main window: menu, toolbar, the five-pane status bar, and the
+// thumbnail strip above the picture view. It handles the commands that change
+// the collection, decides which commands are enabled (every command that
+// changes the collection or the view is off while a slide show runs), owns the
+// slide show, shows progress in status pane 0 and keeps a minimum size.
+class CMainFrame : public QMainWindow, public ICommandTarget, public IProgressFrame {
+public:
+    // Commands the frame does not handle go on to `document` and `application`.
+    CMainFrame(CKiroDoc& document, CSingleDocTemplate& docTemplate, CRecentFileList& recentFiles,
+               ICommandTarget& documentCommands, ICommandTarget& application);
+    ~CMainFrame() override;
+
+    bool OnCommand(int id) override;
+    bool OnUpdateCommand(CCmdUI& ui) override;
+
+    void BeginProgress() override;
+    void SetProgressTotal(int total) override;
+    void StepProgress() override;
+    void EndProgress() override;
+
+    // Refreshes every view from the document (update-all-views with hint 0).
+    void RefreshAllViews();
+    // The window title of the document template.
+    void UpdateTitle();
+
+    CCommandRouter& Router() { return router_; }
+    CStyledStatusBar* StatusBar() const { return statusBar_; }
+    CKiroView* PictureView() const { return pictureView_; }
+    CThumbnailView* ThumbnailView() const { return thumbnailView_; }
+    QToolBar* ToolBar() const { return toolBar_; }
+    CSlideShow& SlideShow() { return slideShow_; }
+    // The view that had the keyboard focus last (the thumbnail strip at first).
+    QWidget* ActiveView() const { return activeView_; }
+    int ProgressCount() const { return progressCount_; }
+    int ProgressTotal() const { return progressTotal_; }
+
+    // The smallest size: two fifths of the largest a window may be dragged to.
+    static QSize MinimumTrackingSize(QSize maximumTrackingSize);
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    bool CreateStatusBar();
+    void CreateViews();
+    QAction* MakeAction(int id, const QString& text, const QKeySequence& shortcut = {});
+    void RebuildRecentFileMenu();
+    void SwitchPane(bool forward);
+    std::vector<ICommandTarget*> Route() const;
+    bool Enabled(int id) const;
+
+    void OnCopy();
+    void OnRemoveImage();
+    void OnRemoveAll();
+    void OnSlideShowStart();
+    int OnQueryNewPalette();
+
+    CKiroDoc& document_;
+    CSingleDocTemplate& template_;
+    CRecentFileList& recentFiles_;
+    ICommandTarget& documentCommands_;
+    ICommandTarget& application_;
+    CCommandRouter router_;
+    QSplitter* splitter_ = nullptr;
+    CThumbnailView* thumbnailView_ = nullptr;
+    CKiroView* pictureView_ = nullptr;
+    QWidget* activeView_ = nullptr;
+    CStyledStatusBar* statusBar_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QAction* recentPlaceholder_ = nullptr;
+    std::vector<QAction*> recentActions_;
+    CSlideShow slideShow_;
+    int progressCount_ = 0;
+    int progressTotal_ = 100;
+};

@@ -1,0 +1,336 @@
+#include "resources/Icons.h"
+
+#include "resources/CommandIds.h"
+
+namespace {
+
+// Pixel art in one style: dark outlines, flat colours, green for adding, red for removing.
+const char* const kNewIcon[] = {
+    "16 15 3 1",
+    ". c None",
+    "k c #303030",
+    "w c #FFFFFF",
+    "..kkkkkkkk......",
+    "..kwwwwwwkk.....",
+    "..kwwwwwwkwk....",
+    "..kwwwwwwkkkk...",
+    "..kwwwwwwwwwk...",
+    "..kwwwwwwwwwk...",
+    "..kwwwwwwwwwk...",
+    "..kwwwwwwwwwk...",
+    "..kwwwwwwwwwk...",
+    "..kwwwwwwwwwk...",
+    "..kwwwwwwwwwk...",
+    "..kwwwwwwwwwk...",
+    "..kwwwwwwwwwk...",
+    "..kwwwwwwwwwk...",
+    "..kkkkkkkkkkk...",
+};
+
+const char* const kOpenIcon[] = {
+    "16 15 4 1",
+    ". c None",
+    "Y c #C89820",
+    "k c #303030",
+    "y c #F0C850",
+    "................",
+    "................",
+    "................",
+    "kkkkkk..........",
+    "kyyyyk..........",
+    "kyyyykkkkkkkkk..",
+    "kYYYYYYYYYYYYk..",
+    "kyykkkkkkkkkkkkk",
+    "kyyYYYYYYYYYYYYk",
+    "kyyYYYYYYYYYYYYk",
+    "kyyYYYYYYYYYYYYk",
+    "kyyYYYYYYYYYYYk.",
+    "kyyYYYYYYYYYYYk.",
+    "kkkkkkkkkkkkkkk.",
+    "................",
+};
+
+const char* const kSaveAsIcon[] = {
+    "16 15 8 1",
+    ". c None",
+    "B c #2050A0",
+    "b c #5080D0",
+    "g c #C8C8C8",
+    "k c #303030",
+    "r c #D03030",
+    "w c #FFFFFF",
+    "y c #F0C850",
+    "................",
+    ".kkkkkkkkkkkkk..",
+    ".kbbkkkkkkkbbk..",
+    ".kbbkwwwwwkbbk..",
+    ".kbbkwwwwwkbbk..",
+    ".kbbkwwwwwkbbk..",
+    ".kbbkkkkkkkbbk..",
+    ".kbbbbbbbbbbbk..",
+    ".kbbbbbbbbbbbk..",
+    ".kbbBBBBBBBbbkry",
+    ".kbbBBBBggBbbry.",
+    ".kbbBBBBggBbry..",
+    ".kbbBBBBggBryk..",
+    ".kkkBBBBBBrykk..",
+    "..........k.....",
+};
+
+const char* const kAddIcon[] = {
+    "16 15 6 1",
+    ". c None",
+    "D c #207020",
+    "G c #40A040",
+    "k c #303030",
+    "s c #A8D0F0",
+    "y c #F0C850",
+    "................",
+    "kkkkkkkkkkkkk...",
+    "ksssssssssssk...",
+    "kssssssssyysk...",
+    "kssssssssyysk...",
+    "ksssssssssssk...",
+    "ksssssssssssk...",
+    "ksssGsssssssk...",
+    "kssGGGssssssD...",
+    "ksGGGGGsssssG...",
+    "kGGGGGGGGGGGG...",
+    "kkkkkkkkkDGGGGGD",
+    "............G...",
+    "............G...",
+    "............D...",
+};
+
+const char* const kAddFolderIcon[] = {
+    "16 15 6 1",
+    ". c None",
+    "D c #207020",
+    "G c #40A040",
+    "Y c #C89820",
+    "k c #303030",
+    "y c #F0C850",
+    "................",
+    "kkkkkk..........",
+    "kyyyyk..........",
+    "kyyyykkkkkkkk...",
+    "kYYYYYYYYYYYk...",
+    "kyyyyyyyyyyyk...",
+    "kyyyyyyyyyyyk...",
+    "kyyyyyyyyyyyk...",
+    "kyyyyyyyyyyyD...",
+    "kyyyyyyyyyyyG...",
+    "kyyyyyyyyyyyG...",
+    "kkkkkkkkkDGGGGGD",
+    "............G...",
+    "............G...",
+    "............D...",
+};
+
+const char* const kRemoveIcon[] = {
+    "16 15 6 1",
+    ". c None",
+    "G c #40A040",
+    "k c #303030",
+    "r c #D03030",
+    "s c #A8D0F0",
+    "y c #F0C850",
+    "................",
+    "kkkkkkkkkkkkk...",
+    "ksssssssssssk...",
+    "kssssssssyysk...",
+    "kssssssssyysk...",
+    "ksssssssssssk...",
+    "ksssssssssssk...",
+    "ksssGsssssssk...",
+    "kssGGGssssssk...",
+    "ksGGGGGsssrrk.r.",
+    "kGGGGGGGGGGrrrr.",
+    "kkkkkkkkkkkkrr..",
+    "...........rrrr.",
+    "..........rr..r.",
+    "................",
+};
+
+const char* const kRemoveAllIcon[] = {
+    "16 15 6 1",
+    ". c None",
+    "G c #40A040",
+    "k c #303030",
+    "r c #D03030",
+    "s c #A8D0F0",
+    "y c #F0C850",
+    "...kkkkkkkkkkkk.",
+    "...kssssssssssk.",
+    "...ksssssssyysk.",
+    "kkkkkkkkkkkkysk.",
+    "ksssssssssskssk.",
+    "ksssssssyyskssk.",
+    "ksssssssyyskssk.",
+    "ksssGsssssskGGk.",
+    "kssGGGssssskkkk.",
+    "ksGGGGGsssrr..r.",
+    "kGGGGGGGGGGrrrr.",
+    "kkkkkkkkkkkkrr..",
+    "...........rrrr.",
+    "..........rr..r.",
+    "................",
+};
+
+const char* const kZoomIcon[] = {
+    "16 15 5 1",
+    ". c None",
+    "k c #303030",
+    "o c #808080",
+    "s c #A8D0F0",
+    "w c #FFFFFF",
+    "................",
+    ".....kkk........",
+    "...kkkkkkk......",
+    "..kkssssskk.....",
+    "..kswwssssk.....",
+    ".kkswssssskk....",
+    ".kkssssssskk....",
+    ".kkssssssskk....",
+    "..ksssssssk.....",
+    "..kksssssko.....",
+    "...kkkkkkoko....",
+    ".....kkk..oko...",
+    "...........oko..",
+    "............oko.",
+    ".............o..",
+};
+
+const char* const kCopyIcon[] = {
+    "16 15 3 1",
+    ". c None",
+    "k c #303030",
+    "w c #FFFFFF",
+    "kkkkkkk.........",
+    "kwwwwwkk........",
+    "kwwwwwkwk.......",
+    "kwwwwwkkkk......",
+    "kwwwwkkkkkkk....",
+    "kwwwwkwwwwwkk...",
+    "kwwwwkwwwwwkwk..",
+    "kwwwwkwwwwwkkkk.",
+    "kwwwwkwwwwwwwwk.",
+    "kwwwwkwwwwwwwwk.",
+    "kkkkkkwwwwwwwwk.",
+    ".....kwwwwwwwwk.",
+    ".....kwwwwwwwwk.",
+    ".....kwwwwwwwwk.",
+    ".....kkkkkkkkkk.",
+};
+
+const char* const kSlideStartIcon[] = {
+    "16 15 4 1",
+    ". c None",
+    "B c #2050A0",
+    "G c #40A040",
+    "k c #303030",
+    "................",
+    "kkkkkkkkkkkkkkkk",
+    "kBBBBBBBBBBBBBBk",
+    "kBBBBBGBBBBBBBBk",
+    "kBBBBBGGBBBBBBBk",
+    "kBBBBBGGGBBBBBBk",
+    "kBBBBBGGGGBBBBBk",
+    "kBBBBBGGGBBBBBBk",
+    "kBBBBBGGBBBBBBBk",
+    "kBBBBBGBBBBBBBBk",
+    "kBBBBBBBBBBBBBBk",
+    "kkkkkkkkkkkkkkkk",
+    ".......kk.......",
+    "....kkkkkkkk....",
+    "................",
+};
+
+const char* const kSlideStopIcon[] = {
+    "16 15 4 1",
+    ". c None",
+    "B c #2050A0",
+    "k c #303030",
+    "r c #D03030",
+    "................",
+    "kkkkkkkkkkkkkkkk",
+    "kBBBBBBBBBBBBBBk",
+    "kBBBBBBBBBBBBBBk",
+    "kBBBBrrrrrrBBBBk",
+    "kBBBBrrrrrrBBBBk",
+    "kBBBBrrrrrrBBBBk",
+    "kBBBBrrrrrrBBBBk",
+    "kBBBBrrrrrrBBBBk",
+    "kBBBBBBBBBBBBBBk",
+    "kBBBBBBBBBBBBBBk",
+    "kkkkkkkkkkkkkkkk",
+    ".......kk.......",
+    "....kkkkkkkk....",
+    "................",
+};
+const char* const kApplicationIcon[] = {
+    "32 32 6 1",
+    ". c None",
+    "D c #207020",
+    "G c #40A040",
+    "k c #303030",
+    "s c #A8D0F0",
+    "y c #F0C850",
+    "................................",
+    "................................",
+    "................................",
+    ".kkkkkkkkkkkkkkkkkkkkkkkkkkkkkk.",
+    ".kkkkkkkkkkkkkkkkkkkkkkkkkkkkkk.",
+    ".kksssssssssssssssssssssssssskk.",
+    ".kksssssssssssssssssssssssssskk.",
+    ".kksssssssssssssssssssssssssskk.",
+    ".kksssssssssssssssssssysssssskk.",
+    ".kksssssssssssssssssyyyyysssskk.",
+    ".kksssssssssssssssssyyyyysssskk.",
+    ".kkssssssssssssssssyyyyyyyssskk.",
+    ".kksssssssssssssssssyyyyysssskk.",
+    ".kksssssssssssssssssyyyyysssskk.",
+    ".kksssssssssssssssssssysssssskk.",
+    ".kksssssssssssssssssssssssssskk.",
+    ".kkssssssssGssssssssssssssssskk.",
+    ".kksssssssGGGsssssssssssssssskk.",
+    ".kkssssssGGGGGssssssssssssssskk.",
+    ".kksssssGGGGGGGssssssssDssssskk.",
+    ".kkssssGGGGGGGGGssssssDDDsssskk.",
+    ".kksssGGGGGGGGGGGssssDDDDDssskk.",
+    ".kkssGGGGGGGGGGGGGssDDDDDDDsskk.",
+    ".kksGGGGGGGGGGGGGGGDDDDDDDDDskk.",
+    ".kkGGGGGGGGGGGGGGGGGDDDDDDDDDkk.",
+    ".kkGGGGGGGGGGGGGGGGGGGGGGGGGGkk.",
+    ".kkDDDDDDDDDDDDDDDDDDDDDDDDDDkk.",
+    ".kkkkkkkkkkkkkkkkkkkkkkkkkkkkkk.",
+    ".kkkkkkkkkkkkkkkkkkkkkkkkkkkkkk.",
+    "................................",
+    "................................",
+    "................................",
+};
+
+}  // namespace
+
+QPixmap ToolbarPixmap(int commandId)
+{
+    switch (commandId) {
+    case ID_FILE_NEW: return QPixmap(kNewIcon);
+    case ID_FILE_OPEN: return QPixmap(kOpenIcon);
+    case ID_FILE_SAVE_AS: return QPixmap(kSaveAsIcon);
+    case ID_ADD_IMAGE: return QPixmap(kAddIcon);
+    case ID_ADD_FOLDER: return QPixmap(kAddFolderIcon);
+    case ID_REMOVE_IMAGE: return QPixmap(kRemoveIcon);
+    case ID_REMOVE_ALL: return QPixmap(kRemoveAllIcon);
+    case ID_ZOOM: return QPixmap(kZoomIcon);
+    case ID_COPY: return QPixmap(kCopyIcon);
+    case ID_SLIDESHOW_START: return QPixmap(kSlideStartIcon);
+    case ID_SLIDESHOW_STOP: return QPixmap(kSlideStopIcon);
+    default: return QPixmap();
+    }
+}
+
+QIcon ApplicationIcon()
+{
+    return QIcon(QPixmap(kApplicationIcon));
+}

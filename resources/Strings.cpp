@@ -1,0 +1,91 @@
+#include "resources/Strings.h"
+
+#include <QHash>
+
+#include "resources/CommandIds.h"
+
+namespace {
+
+const QHash<int, QString>& Table()
+{
+    static const QHash<int, QString> table = {
+        {IDR_MAINFRAME, QStringLiteral("Lumo?\n\n\nLumo?(*.kir)\n.kir\n\n")},
+        {AFX_IDS_APP_TITLE, QStringLiteral("Lumo?")},
+        {AFX_IDS_IDLEMESSAGE, QStringLiteral("ﾚﾃﾞｨ")},
+        {AFX_IDS_ALLFILTER, QStringLiteral("すべてのﾌｧｲﾙ (*.*)")},
+
+        {ID_ZOOM, QStringLiteral("画像をｽﾞｰﾑ\nｽﾞｰﾑ(Ctrl+M)")},
+        {ID_INDICATOR_ZOOM, QStringLiteral("1:2.34")},
+        {ID_INDICATOR_X, QStringLiteral("0123")},
+        {ID_INDICATOR_Y, QStringLiteral("9876")},
+        {ID_INDICATOR_IMAGE_INFO, QStringLiteral("1234 x 9876; xy bpp; 0000 kb")},
+        {ID_ADD_IMAGE, QStringLiteral("画像を追加\n画像追加(Ctrl+A)")},
+        {ID_REMOVE_IMAGE, QStringLiteral("選択されている画像を削除\n画像削除(DEL)")},
+        {ID_REMOVE_ALL, QStringLiteral("全ての画像を削除\n全画像削除(Ctrl+DEL)")},
+        {IDS_ADD_IMAGE_TITLE, QStringLiteral("画像ファイルの追加")},
+        {ID_ADD_FOLDER, QStringLiteral("ﾌｫﾙﾀﾞから画像を追加\nﾌｫﾙﾀﾞから画像追加(Ctrl+L)")},
+        {32781, QStringLiteral("BMPﾌｧｲﾙ")},
+        {32782, QStringLiteral("*.bmp;*.dib;*.rle")},
+        {32783, QStringLiteral("JPEGﾌｧｲﾙ")},
+        {32784, QStringLiteral("*.jpg;*.jpeg;*.jif")},
+        {32785, QStringLiteral("PNGﾌｧｲﾙ")},
+        {32786, QStringLiteral("*.png")},
+        {32787, QStringLiteral("PICTﾌｧｲﾙ")},
+        {32788, QStringLiteral("*.pct")},
+        {32789, QStringLiteral("TIFFﾌｧｲﾙ")},
+        {32790, QStringLiteral("*.tif;*.eps")},
+        {32791, QStringLiteral("TARGAﾌｧｲﾙ")},
+        {32792, QStringLiteral("*.tga")},
+        {32793, QStringLiteral("Windowsﾒﾀﾌｧｲﾙ")},
+        {32794, QStringLiteral("*.wmf")},
+        {32795, QStringLiteral("Windows拡張ﾒﾀﾌｧｲﾙ")},
+        {32796, QStringLiteral("*.emf")},
+        {32797, QStringLiteral("PCXﾌｧｲﾙ")},
+        {32798, QStringLiteral("*.pcx")},
+        {32799, QStringLiteral("ﾎﾟｰﾀﾌﾞﾙ ｸﾞﾚｲﾏｯﾌﾟ ﾌｧｲﾙ")},
+        {32800, QStringLiteral("*.pgm")},
+        {32801, QStringLiteral("GIF")},
+        {32802, QStringLiteral("*.gif")},
+        {32803, QStringLiteral("全画像形式")},
+        {32804, QStringLiteral("*.*")},
+        {IDS_FOLDER_TITLE, QStringLiteral("画像フォルダから画像追加")},
+        {ID_SLIDESHOW_START, QStringLiteral("ｽﾗｲﾄﾞｼｮｳを開始\nｽﾗｲﾄﾞｼｮｳ開始(Ctrl+S)")},
+        {ID_SLIDESHOW_STOP, QStringLiteral("ｽﾗｲﾄﾞｼｮｳを中止\nｽﾗｲﾄﾞｼｮｳ中止(Ctrl+T)")},
+        {ID_COPY, QStringLiteral("選択されている画像をｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰ\nｺﾋﾟｰ(Ctrl+C)")},
+
+        {ID_FILE_NEW, QStringLiteral("新規にﾌｧｲﾙを作成\n新規ﾌｧｲﾙ(Ctrl+N)")},
+        {ID_FILE_OPEN, QStringLiteral("既存のﾌｧｲﾙを開く\n開く(Ctrl+O)")},
+        {ID_FILE_SAVE, QStringLiteral("作業中のﾌｧｲﾙを上書きして保存\n上書き保存(Ctrl+S)")},
+        {ID_FILE_SAVE_AS, QStringLiteral("作業中のﾌｧｲﾙを新しい名前で保存\n名前をつけて保存(Ctrl+S)")},
+        {ID_FILE_MRU_FIRST, QStringLiteral("このﾌｧｲﾙを開く")},
+        {ID_APP_ABOUT, QStringLiteral("ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示\nﾊﾞｰｼﾞｮﾝ情報")},
+        {ID_APP_EXIT, QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝを終了し、ﾌｧｲﾙの保存を指示\n終了")},
+        {ID_NEXT_PANE, QStringLiteral("次のｳｨﾝﾄﾞｳ ｳｨﾝﾄﾞｳに切り替える\n次のｳｨﾝﾄﾞｳ")},
+        {ID_PREV_PANE, QStringLiteral("前のｳｨﾝﾄﾞｳ ｳｨﾝﾄﾞｳに切り替える\n前のｳｨﾝﾄﾞｳ")},
+        {ID_VIEW_TOOLBAR, QStringLiteral("ﾂｰﾙ ﾊﾞｰの表示/非表示\nﾂｰﾙ ﾊﾞｰの表示切り替え")},
+        {ID_VIEW_STATUS_BAR, QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰの表示/非表示\nｽﾃｰﾀｽ ﾊﾞｰの表示切り替え")},
+    };
+    return table;
+}
+
+}  // namespace
+
+QString LoadString(int id)
+{
+    return Table().value(id);
+}
+
+bool HasString(int id)
+{
+    return Table().contains(id);
+}
+
+QString PromptStatusText(int id)
+{
+    return LoadString(id).section(QLatin1Char('\n'), 0, 0);
+}
+
+QString PromptTooltip(int id)
+{
+    return LoadString(id).section(QLatin1Char('\n'), 1, 1);
+}

@@ -1,0 +1,144 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QTimer>
+
+#include "app/AddPictures.h"
+#include "app/PreviewCtrl.h"
+#include "app/PreviewFileDlg.h"
+#include "app/StyledStatusBar.h"
+#include "platform/gdi/Colors.h"
+#include "resources/CommandIds.h"
+#include "tests/app/ViewerFixture.h"
+#include "views/ThumbnailView.h"
+
+namespace {
+
+QColor SysColor(int index)
+{
+    gdi::ColorRef color = gdi::GetSysColor(index);
+    return QColor(gdi::RedOf(color), gdi::GreenOf(color), gdi::BlueOf(color));
+}
+
+QColor CentreOf(const CPreviewCtrl& box)
+{
+    QImage shot = const_cast<CPreviewCtrl&>(box).grab().toImage();
+    return shot.pixelColor(shot.width() / 2, shot.height() / 2);
+}
+
+// Answers the next modal file dialog: selects `names` in `folder` and accepts.
+void AnswerNextDialog(const QString& folder, const QString& names)
+{
+    QTimer::singleShot(0, [folder, names] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->setDirectory(folder);
+        if (!names.isEmpty())
+            dialog->selectFile(names);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+}
+
+}  // namespace
+
+TEST(PreviewPlacement, ShrinksToFitAndCentresButNeverEnlarges)
+{
+    PreviewPlacement wide = PlacePreview(2000, 1000, QRect(0, 0, 100, 100));
+    EXPECT_DOUBLE_EQ(wide.scale, 0.05);
+    EXPECT_EQ(QPoint(wide.x, wide.y), QPoint(0, 25));
+    PreviewPlacement small = PlacePreview(40, 30, QRect(1, 1, 100, 100));
+    EXPECT_DOUBLE_EQ(small.scale, 1.0);
+    EXPECT_EQ(QPoint(small.x, small.y), QPoint(31, 36));
+}
+
+TEST_F(ViewerTest, PreviewFollowsTheSelection)
+{
+    std::string red = WritePicture("red", 300, 200, 0xFF0000);
+    std::string text = folder.Write("notes.txt", std::string("not a picture"));
+    CPreviewFileDlg dialog(app->Decoder(), &Frame(), QStringLiteral("t"), QString::fromStdString(folder.Path()));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.show();
+    CPreviewCtrl& box = dialog.PreviewBox();
+    EXPECT_TRUE(dialog.IsPreviewOn());
+    EXPECT_TRUE(dialog.PreviewCheckBox().isChecked());
+    EXPECT_EQ(dialog.PreviewCheckBox().text(), QStringLiteral("ﾌﾟﾚﾋﾞｭｰ表示(&P)"));
+    EXPECT_EQ(CentreOf(box), SysColor(gdi::COLOR_BTNSHADOW));
+
+    dialog.selectFile(QStringLiteral("red.bmp"));
+    EXPECT_TRUE(box.IsLoaded());
+    EXPECT_EQ(CentreOf(box), QColor(255, 0, 0));
+
+    dialog.selectFile(QStringLiteral("notes.txt"));
+    EXPECT_FALSE(box.IsLoaded());
+    EXPECT_EQ(CentreOf(box), SysColor(gdi::COLOR_BTNSHADOW));
+
+    // Switching the preview off empties the box at once; on again shows the selection.
+    dialog.selectFile(QStringLiteral("red.bmp"));
+    dialog.PreviewCheckBox().click();
+    EXPECT_FALSE(dialog.IsPreviewOn());
+    EXPECT_FALSE(box.IsLoaded());
+    dialog.PreviewCheckBox().click();
+    EXPECT_TRUE(box.IsLoaded());
+
+    // Several names, or a folder, leave it empty.
+    dialog.selectFile(QStringLiteral("\"red.bmp\" \"notes.txt\""));
+    EXPECT_FALSE(box.IsLoaded());
+    EXPECT_FALSE(box.Load(QString::fromStdString(folder.Path())));
+    (void)red;
+    (void)text;
+}
+
+TEST(PictureFileFilters, ThirteenRowsWithAllFormatsTwelfth)
+{
+    QStringList rows = PictureFileFilters();
+    ASSERT_EQ(rows.size(), 13);
+    EXPECT_EQ(rows[0], QStringLiteral("BMPﾌｧｲﾙ (*.bmp *.dib *.rle)"));
+    EXPECT_EQ(rows[11], QStringLiteral("全画像形式 (*.bmp *.dib *.rle *.jpg *.jpeg *.jif *.png *.pct *.tif *.eps "
+                                       "*.tga *.wmf *.emf *.pcx *.pgm *.gif)"));
+    EXPECT_EQ(rows[12], QStringLiteral("すべてのﾌｧｲﾙ (*.*)"));
+}
+
+TEST_F(ViewerTest, AddTakesOnlyPicturesAndRefreshesWhenSomethingWasAdded)
+{
+    WritePicture("red", 8, 6, 0xFF0000);
+    folder.Write("notes.txt", std::string("not a picture"));
+    QString here = QString::fromStdString(folder.Path());
+
+    AnswerNextDialog(here, QStringLiteral("\"notes.txt\" \"red.bmp\""));
+    AddPictureFiles(Frame(), Document());
+    ASSERT_EQ(Document().GetEntryCount(), 1);
+    EXPECT_EQ(Document().GetEntries()[0].name, "red.bmp");
+    EXPECT_EQ(Frame().ProgressTotal(), 2);
+    EXPECT_EQ(Frame().ThumbnailView()->count(), 1);
+    EXPECT_EQ(QDir::currentPath(), QDir(here).absolutePath());
+
+    // Only a text file: nothing added, and the strip is not rebuilt (its highlight stays).
+    Frame().ThumbnailView()->SelectItem(0);
+    AnswerNextDialog(here, QStringLiteral("notes.txt"));
+    AddPictureFiles(Frame(), Document());
+    EXPECT_EQ(Document().GetEntryCount(), 1);
+    EXPECT_TRUE(Frame().ThumbnailView()->item(0)->isSelected());
+}
+
+TEST_F(ViewerTest, AddFromFolderTriesEveryFileBelowIt)
+{
+    WritePicture("top/a", 4, 3, 0xFF0000);
+    WritePicture("top/sub/b", 4, 3, 0x00FF00);
+    folder.Write("top/readme.txt", std::string("text"));
+    AnswerNextDialog(QString::fromStdString(folder.Path() + "/top"), QString());
+    AddPictureFolder(Frame(), Document());
+    EXPECT_EQ(Document().GetEntryCount(), 2);
+    EXPECT_EQ(Frame().ProgressTotal(), 3);
+    EXPECT_EQ(Frame().ThumbnailView()->count(), 2);
+    EXPECT_EQ(Frame().ProgressCount(), 3);
+}
+
+TEST_F(ViewerTest, InformationPaneDescribesTheCurrentPicture)
+{
+    Frame().Router().UpdateAll();
+    EXPECT_EQ(Frame().StatusBar()->GetPaneText(4), QStringLiteral(" 16 x 16; 8 bpp; 1 kb"));
+    AddPictures({WritePicture("vga", 640, 480, 0x123456)});
+    Document().SelectPicture(0);
+    Frame().Router().UpdateAll();
+    EXPECT_EQ(Frame().StatusBar()->GetPaneText(4), QStringLiteral(" 640 x 480; 32 bpp; 1200 kb"));
+}

@@ -1,0 +1,75 @@
+#include "tests/app/ViewerFixture.h"
+
+#include <QAction>
+#include <QTest>
+
+#include "tests/support/BmpWriter.h"
+
+PromptAnswer ScriptedUi::AskYesNoCancel(const std::string& text)
+{
+    questions.push_back(text);
+    if (answers.empty())
+        return PromptAnswer::No;
+    PromptAnswer answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+std::optional<std::string> ScriptedUi::ChooseFileToOpen(const FileDialogSpec& /*spec*/)
+{
+    if (paths.empty())
+        return std::nullopt;
+    std::string path = paths.front();
+    paths.pop_front();
+    return path;
+}
+
+std::optional<std::string> ScriptedUi::ChooseFileToSave(const FileDialogSpec& spec)
+{
+    return ChooseFileToOpen(spec);
+}
+
+void ViewerTest::SetUp()
+{
+    app = std::make_unique<CKiroApp>(&ui);
+    ASSERT_TRUE(app->InitInstance({}));
+    // Shortcuts reach only the active window.
+    Frame().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Frame()));
+}
+
+void ViewerTest::TearDown()
+{
+    app.reset();
+}
+
+std::string ViewerTest::WritePicture(const std::string& name, int width, int height, uint32_t rgb)
+{
+    BmpImage image;
+    image.width = width;
+    image.height = height;
+    image.bitsPerPixel = 24;
+    std::vector<std::vector<uint32_t>> rows(static_cast<size_t>(height), std::vector<uint32_t>(static_cast<size_t>(width), rgb));
+    image.pixels = BmpRows(rows, 24);
+    return folder.Write(name + ".bmp", WriteBmp(image));
+}
+
+void ViewerTest::AddPictures(const std::vector<std::string>& paths)
+{
+    for (const std::string& path : paths)
+        ASSERT_TRUE(Document().AddEntry(path)) << path;
+    Frame().RefreshAllViews();
+}
+
+bool ViewerTest::IsEnabled(int id)
+{
+    Frame().Router().UpdateAll();
+    return Frame().Router().Action(id)->isEnabled();
+}
+
+void ViewerTest::Run(int id)
+{
+    // As a user meets it: the states were refreshed when the event loop last went idle.
+    Frame().Router().UpdateAll();
+    Frame().Router().Action(id)->trigger();
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QCursor>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+// A scrolling view whose content is laid out in logical units (picture pixels)
+// and shown at a zoom factor: it maps logical units to the window, centres
+// content smaller than the window, scrolls larger content, and offers a
+// rectangle-zoom mode in which a left drag draws a rubber band and the view
+// zooms so that the band fills the window. Subclasses draw the content.
+class CZoomView : public QAbstractScrollArea {
+public:
+    explicit CZoomView(QWidget* parent = nullptr);
+
+    // Content size with page and line steps in logical units (0 = a tenth of
+    // the content, a tenth of the page); resets the device size to 1:1.
+    void SetZoomSizes(QSize size, QSize page, QSize line);
+    void UpdateDeviceSizes();
+
+    // Each returns 1. A null point means the logical point at the window centre.
+    int ZoomIn(const QPoint* point, double factor);
+    int ZoomOut(const QPoint* point, double factor);
+    // Zooms so that the logical rectangle between two corners fills the window.
+    int ZoomToRect(QPoint corner, QPoint oppositeCorner);
+    int ZoomToFit();
+
+    void SetZoomMode(int mode);
+    int GetZoomMode() const { return zoomMode_; }
+    double GetZoom() const { return zoom_; }
+    void SetZoom(double zoom) { zoom_ = zoom; }
+    QSize GetTotalLogicalSize() const { return logicalSize_; }
+    QSize GetTotalDeviceSize() const { return deviceSize_; }
+    QSize GetPageStep() const { return pageDevice_; }
+    QSize GetLineStep() const { return lineDevice_; }
+    QPoint GetScrollPosition() const;
+
+    void CenterOnLogicalPoint(QPoint logical);
+    QPoint GetClientCenter() const;
+    QPoint ClientToLogical(QPoint client) const;
+    QPoint LogicalToClient(QPoint logical) const;
+    // Where logical (0, 0) lands in the window: the scroll position, or the
+    // centring offset along an axis whose content is smaller than the window.
+    QPoint ViewportOrigin() const;
+
+    // The largest zoomed size on a side; steps beyond it are refused.
+    static constexpr int kMaxDeviceSide = 1 << 24;
+
+protected:
+    // Called at the end of every zoom change.
+    virtual void NotifyZoom() {}
+    // Draws the logical rectangle `exposed` of the content; the painter maps logical units.
+    virtual void OnDraw(QPainter& painter, const QRect& exposed);
+
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+    // Applies the cursor rule: the magnifier in zoom mode, the arrow otherwise.
+    virtual void UpdateCursor();
+    bool IsCapturing() const { return capturing_; }
+    bool HasHorizontalBar() const;
+    bool HasVerticalBar() const;
+
+private:
+    bool SetZoomedSize(double zoom);
+    void UpdateScrollBars();
+    void DrawBand(QPainter& painter) const;
+
+    int zoomMode_ = 0;
+    bool capturing_ = false;
+    QPoint bandAnchor_;  // where the rubber band was pressed, logical
+    QPoint bandCorner_;  // where the pointer is now, logical
+    QSize logicalSize_ {1, 1};
+    QSize deviceSize_ {1, 1};
+    QSize baseDeviceSize_ {1, 1};
+    QSize pageSizeLogical_;
+    QSize lineSizeLogical_;
+    QSize pageDevice_;
+    QSize lineDevice_;
+    double zoom_ = 1.0;
+    QCursor zoomCursor_;
+};
