@@ -31,3 +31,9 @@ using CorpusReasons = std::map<std::string, std::string>;
 // CTextException unless listed in `brokenButDecoded`. Skips when there is no corpus.
 void ExpectCorpusOutcomes(const std::string& format, const CorpusReasons& refused,
                           const CorpusReasons& brokenButDecoded);
+
+class CPictureBitmap;
+
+// Compares red, green and blue with what stb_image makes of the file, adding
+// a failure for the first mismatches; false when stb_image does not read it.
+bool ExpectSamePixelsAsStb(const CorpusFile& file, const CPictureBitmap& bitmap);
