@@ -9,6 +9,7 @@
 #include "picture/decoding/TextException.h"
 #include "picture/decoding/Trace.h"
 #include "picture/formats/BMPDecoder.h"
+#include "picture/formats/PGMDecoder.h"
 #include "picture/formats/TGADecoder.h"
 
 namespace {
@@ -102,6 +103,7 @@ CAutoDecoder::CAutoDecoder()
     : bmpDecoder_(std::make_unique<CBMPDecoder>())
 {
     tgaDecoder_ = std::make_unique<CTGADecoder>();
+    pgmDecoder_ = std::make_unique<CPGMDecoder>();
 }
 
 CAutoDecoder::~CAutoDecoder() = default;
