@@ -9,6 +9,7 @@
 #include "picture/decoding/TextException.h"
 #include "picture/decoding/Trace.h"
 #include "picture/formats/BMPDecoder.h"
+#include "picture/formats/PCXDecoder.h"
 #include "picture/formats/PGMDecoder.h"
 #include "picture/formats/TGADecoder.h"
 
@@ -103,6 +104,7 @@ CAutoDecoder::CAutoDecoder()
     : bmpDecoder_(std::make_unique<CBMPDecoder>())
 {
     tgaDecoder_ = std::make_unique<CTGADecoder>();
+    pcxDecoder_ = std::make_unique<CPCXDecoder>();
     pgmDecoder_ = std::make_unique<CPGMDecoder>();
 }
 
