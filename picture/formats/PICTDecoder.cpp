@@ -411,8 +411,7 @@ private:
         if (pixMap.bounds.Width() <= 0 || pixMap.bounds.Height() <= 0)
             ThrowDecodeError(PE_FORMAT_ERROR, FormatText("Error decoding pict: the picture size %d x %d is not positive.",
                                                          pixMap.bounds.Width(), pixMap.bounds.Height()));
-        if (layout.MinimumBytes() > source_.GetRemaining())
-            ThrowEndOfFile();
+        CheckPictRowsPresent(source_, layout);
     }
 
     void CreateBitmap(const PictRowLayout& layout, int sourceDepth, bool alpha)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "picture/bitmap/RowExpansion.h"
+#include "picture/decoding/MemoryByteSource.h"
 
 namespace {
 
@@ -74,6 +75,21 @@ void ExpandPlanes(BgraPixel* line, const uint8_t* row, int width, int components
         line[x] = {blue[x], green[x], red[x], alpha != nullptr ? alpha[x] : uint8_t {255}};
 }
 
+// The byte count in front of a packed row. Some writers size the count of
+// 32-bit rows by the bytes of their planes rather than by width x 4. Where the
+// two disagree (planes below 251 bytes, width x 4 not), a two-byte count
+// starts with 0, since such a packed row cannot reach 256 bytes; any other
+// first byte is a one-byte count.
+size_t ReadRowCount(CByteSource& source, const PictRowLayout& layout)
+{
+    if (layout.CountBytes() == 1)
+        return source.ReadU8();
+    bool planesTakeOneByte = layout.pixelSize == 32 && int64_t {layout.width} * layout.components < kWideCountFrom;
+    if (planesTakeOneByte && source.GetRemaining() > 0 && *source.Peek(1) != 0)
+        return source.ReadU8();
+    return source.ReadU16BE();
+}
+
 class RowReader {
 public:
     RowReader(CByteSource& source, const PictRowLayout& layout)
@@ -86,7 +102,7 @@ public:
     {
         size_t written = 0;
         if (layout_.IsPacked()) {
-            size_t count = ReadCount();
+            size_t count = ReadRowCount(source_, layout_);
             std::span<const uint8_t> data(source_.Read(count), count);
             written = UnpackBits(data, buffer_, layout_.pixelSize == 16 ? 2 : 1);
         } else {
@@ -99,20 +115,6 @@ public:
     }
 
 private:
-    // Some writers size the count of 32-bit rows by the bytes of their planes
-    // rather than by width x 4. Where the two disagree (planes below 251
-    // bytes, width x 4 not), a two-byte count starts with 0, since a packed
-    // row cannot reach 256 bytes; any other first byte is a one-byte count.
-    size_t ReadCount()
-    {
-        if (layout_.CountBytes() == 1)
-            return source_.ReadU8();
-        bool planesTakeOneByte = layout_.pixelSize == 32 && buffer_.size() < kWideCountFrom;
-        if (planesTakeOneByte && source_.GetRemaining() > 0 && *source_.Peek(1) != 0)
-            return source_.ReadU8();
-        return source_.ReadU16BE();
-    }
-
     size_t BufferBytes() const
     {
         size_t width = static_cast<size_t>(layout_.width);
@@ -138,18 +140,13 @@ int PictRowLayout::StoredRowBytes() const
 
 bool PictRowLayout::IsPacked() const
 {
-    // 32-bit pixels are always packed, by component planes.
-    return packable && (pixelSize == 32 || StoredRowBytes() >= kPackedFrom);
+    // 32-bit pixels come only packed, by component planes.
+    return pixelSize == 32 || (packable && StoredRowBytes() >= kPackedFrom);
 }
 
 int PictRowLayout::CountBytes() const
 {
     return StoredRowBytes() < kWideCountFrom ? 1 : 2;
-}
-
-int64_t PictRowLayout::MinimumBytes() const
-{
-    return int64_t {height} * (IsPacked() ? CountBytes() : StoredRowBytes());
 }
 
 void ReadPictRows(CByteSource& source, const PictRowLayout& layout, const BgraPixel* colors, CPictureBitmap& bitmap)
@@ -177,6 +174,13 @@ void SkipPictRows(CByteSource& source, const PictRowLayout& layout)
         if (!layout.IsPacked())
             source.Skip(static_cast<size_t>(layout.StoredRowBytes()));
         else
-            source.Skip(layout.CountBytes() == 1 ? source.ReadU8() : source.ReadU16BE());
+            source.Skip(ReadRowCount(source, layout));
     }
+}
+
+void CheckPictRowsPresent(CByteSource& source, const PictRowLayout& layout)
+{
+    CMemoryByteSource rest;
+    rest.OpenMemory(source.GetReadPointer(), static_cast<size_t>(source.GetRemaining()));
+    SkipPictRows(rest, layout);
 }

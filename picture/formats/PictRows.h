@@ -13,7 +13,7 @@ struct PictRowLayout {
     int pixelSize = 1;   // 1, 2, 4, 8, 16 or 32
     int components = 3;  // of 32-bit pixels: 3 (red, green, blue) or 4 (alpha first)
     int rowBytes = 0;    // without the pixmap flag; 0 means the width in bytes
-    bool packable = true;  // false for the copybits opcodes, whose rows are never packed
+    bool packable = true;  // false for the copybits opcodes, whose rows of up to 16-bit pixels are never packed
 
     // rowBytes, with 0 replaced by the bytes of the width.
     int StoredRowBytes() const;
@@ -21,8 +21,6 @@ struct PictRowLayout {
     bool IsPacked() const;
     // The size of each row's byte count: 1 below 251 row bytes, else 2.
     int CountBytes() const;
-    // The fewest bytes the rows can take, to refuse short data before allocating.
-    int64_t MinimumBytes() const;
 };
 
 // Reads the rows into a bitmap of the layout's size, row 0 at the top. An
@@ -35,3 +33,8 @@ void ReadPictRows(CByteSource& source, const PictRowLayout& layout, const BgraPi
 
 // Steps over the rows without decoding them.
 void SkipPictRows(CByteSource& source, const PictRowLayout& layout);
+
+// Walks the rows' byte counts without consuming anything; throws
+// PE_END_OF_FILE, before any bitmap is allocated, when the rows reach past
+// the end of the data.
+void CheckPictRowsPresent(CByteSource& source, const PictRowLayout& layout);
