@@ -14,19 +14,6 @@ DecodeResult Decode(const PcxImage& image, int wantedDepth = 0)
     return DecodeBytes(decoder, WritePcx(image), wantedDepth);
 }
 
-// A picture of `rows` at the given layout, encoded as common writers do.
-PcxImage Encoded(const std::vector<std::vector<uint32_t>>& rows, uint8_t bitsPerPixel, uint8_t planes)
-{
-    PcxImage image;
-    image.width = static_cast<uint16_t>(rows[0].size());
-    image.height = static_cast<uint16_t>(rows.size());
-    image.bitsPerPixel = bitsPerPixel;
-    image.planes = planes;
-    image.bytesPerLine = PcxBytesPerLine(image.width, bitsPerPixel);
-    image.data = EncodePcxRle(PcxPlanes(rows, bitsPerPixel, planes, image.bytesPerLine));
-    return image;
-}
-
 std::vector<std::array<uint8_t, 3>> Ega()
 {
     std::vector<std::array<uint8_t, 3>> colours;
@@ -39,7 +26,7 @@ std::vector<std::array<uint8_t, 3>> Ega()
 
 TEST(PCXDecoder, OneBitPicturesAreBlackAndWhiteWhateverTheHeaderSays)
 {
-    PcxImage image = Encoded({{1, 0, 1, 1, 0, 0, 0, 0, 0, 1}}, 1, 1);
+    PcxImage image = EncodedPcx({{1, 0, 1, 1, 0, 0, 0, 0, 0, 1}}, 1, 1);
     image.headerColors = {{255, 0, 0}, {0, 0, 255}};
     for (int wanted : {0, 8, 32}) {
         DecodeResult result = Decode(image, wanted);
@@ -57,7 +44,7 @@ TEST(PCXDecoder, EgaPlanesGiveTheBitsOfHeaderPaletteIndices)
     std::vector<uint32_t> row;
     for (uint32_t i = 0; i < 16; ++i)
         row.push_back(15 - i);
-    PcxImage image = Encoded({row, row}, 1, 4);
+    PcxImage image = EncodedPcx({row, row}, 1, 4);
     image.headerColors = Ega();
     DecodeResult result = Decode(image);
     ASSERT_TRUE(result.Ok()) << result.text;
@@ -66,7 +53,7 @@ TEST(PCXDecoder, EgaPlanesGiveTheBitsOfHeaderPaletteIndices)
             << x;
 
     // Three planes give eight colours.
-    PcxImage three = Encoded({{1, 2, 4, 7}}, 1, 3);
+    PcxImage three = EncodedPcx({{1, 2, 4, 7}}, 1, 3);
     three.headerColors = Ega();
     DecodeResult eight = Decode(three);
     ASSERT_TRUE(eight.Ok()) << eight.text;
@@ -77,7 +64,7 @@ TEST(PCXDecoder, EgaPlanesGiveTheBitsOfHeaderPaletteIndices)
 TEST(PCXDecoder, PackedPixelsOfTwoAndFourBits)
 {
     for (uint8_t bits : {2, 4}) {
-        PcxImage image = Encoded({{3, 1, 2, 0, 3}}, bits, 1);
+        PcxImage image = EncodedPcx({{3, 1, 2, 0, 3}}, bits, 1);
         image.headerColors = Ega();
         DecodeResult result = Decode(image);
         ASSERT_TRUE(result.Ok()) << result.text;
@@ -89,7 +76,7 @@ TEST(PCXDecoder, PackedPixelsOfTwoAndFourBits)
 
 TEST(PCXDecoder, TwoHundredFiftySixColoursFromTheEnd)
 {
-    PcxImage image = Encoded(Widen(SceneIndices(13, 5)), 8, 1);
+    PcxImage image = EncodedPcx(Widen(SceneIndices(13, 5)), 8, 1);
     image.palette = CubePalette();
     DecodeResult result = Decode(image);
     ASSERT_TRUE(result.Ok()) << result.text;
@@ -115,7 +102,7 @@ TEST(PCXDecoder, TwoHundredFiftySixColoursFromTheEnd)
 TEST(PCXDecoder, TwentyFourBitsFromThreePlanes)
 {
     std::vector<std::vector<uint32_t>> rows = SceneRows(9, 4);
-    DecodeResult result = Decode(Encoded(rows, 8, 3));
+    DecodeResult result = Decode(EncodedPcx(rows, 8, 3));
     ASSERT_TRUE(result.Ok()) << result.text;
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 9; ++x) {
@@ -156,7 +143,7 @@ TEST(PCXDecoder, RunsCrossRowsAndMustEndWithTheImage)
 
 TEST(PCXDecoder, RefusesWhatItCannotDecode)
 {
-    PcxImage base = Encoded({{1, 2}, {3, 4}}, 8, 1);
+    PcxImage base = EncodedPcx({{1, 2}, {3, 4}}, 8, 1);
     base.palette = Ega();
     struct Case {
         const char* what;
@@ -198,10 +185,10 @@ TEST(PCXDecoder, RefusesWhatItCannotDecode)
 TEST(PCXDecoder, DamagedFilesEndCleanly)
 {
     CPCXDecoder decoder;
-    PcxImage vga = Encoded(Widen(SceneIndices(11, 6)), 8, 1);
+    PcxImage vga = EncodedPcx(Widen(SceneIndices(11, 6)), 8, 1);
     vga.palette = CubePalette();
-    PcxImage ega = Encoded(Widen(BandIndices(21, 6, 16)), 1, 4);
-    PcxImage rgb = Encoded(SceneRows(7, 5), 8, 3);
+    PcxImage ega = EncodedPcx(Widen(BandIndices(21, 6, 16)), 1, 4);
+    PcxImage rgb = EncodedPcx(SceneRows(7, 5), 8, 3);
     for (const PcxImage& image : {vga, ega, rgb}) {
         std::vector<uint8_t> bytes = WritePcx(image);
         ASSERT_TRUE(DecodeBytes(decoder, bytes).Ok());

@@ -70,8 +70,9 @@ void ExpectCorpusOutcomes(const std::string& format, const CorpusReasons& refuse
     }
 }
 
-// Compares red, green and blue with what stb_image makes of the file; false
-// when stb_image does not read it.
+namespace {
+
+// Adds a failure for the first mismatches; false when stb_image does not read the file.
 bool ExpectSamePixelsAsStb(const CorpusFile& file, const CPictureBitmap& bitmap)
 {
     int width = 0;
@@ -96,4 +97,22 @@ bool ExpectSamePixelsAsStb(const CorpusFile& file, const CPictureBitmap& bitmap)
         }
     stbi_image_free(reference);
     return true;
+}
+
+}  // namespace
+
+int CompareCorpusWithStb(const std::string& format, const std::function<bool(const CorpusFile&)>& comparable)
+{
+    CAutoDecoder decoder;
+    int compared = 0;
+    for (const CorpusFile& file : CorpusFiles(format)) {
+        if (!comparable(file))
+            continue;
+        DecodeResult result = DecodeFileAt(decoder, file.path);
+        if (!result.Ok())
+            ADD_FAILURE() << file.name << ": " << result.text;
+        else if (ExpectSamePixelsAsStb(file, *result.bitmap))
+            ++compared;
+    }
+    return compared;
 }

@@ -32,8 +32,9 @@ using CorpusReasons = std::map<std::string, std::string>;
 void ExpectCorpusOutcomes(const std::string& format, const CorpusReasons& refused,
                           const CorpusReasons& brokenButDecoded);
 
-class CPictureBitmap;
+#include <functional>
 
-// Compares red, green and blue with what stb_image makes of the file, adding
-// a failure for the first mismatches; false when stb_image does not read it.
-bool ExpectSamePixelsAsStb(const CorpusFile& file, const CPictureBitmap& bitmap);
+// Decodes every file of `format` that `comparable` accepts, which must
+// succeed, and compares red, green and blue with what stb_image makes of it.
+// Returns the number of files stb_image read.
+int CompareCorpusWithStb(const std::string& format, const std::function<bool(const CorpusFile&)>& comparable);

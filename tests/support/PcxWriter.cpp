@@ -74,3 +74,15 @@ std::vector<uint8_t> EncodePcxRle(const std::vector<uint8_t>& raw)
     }
     return out.Take();
 }
+
+PcxImage EncodedPcx(const std::vector<std::vector<uint32_t>>& rows, uint8_t bitsPerPixel, uint8_t planes)
+{
+    PcxImage image;
+    image.width = static_cast<uint16_t>(rows[0].size());
+    image.height = static_cast<uint16_t>(rows.size());
+    image.bitsPerPixel = bitsPerPixel;
+    image.planes = planes;
+    image.bytesPerLine = PcxBytesPerLine(image.width, bitsPerPixel);
+    image.data = EncodePcxRle(PcxPlanes(rows, bitsPerPixel, planes, image.bytesPerLine));
+    return image;
+}

@@ -35,6 +35,10 @@ uint16_t PcxBytesPerLine(int width, int bitsPerPixel);
 std::vector<uint8_t> PcxPlanes(const std::vector<std::vector<uint32_t>>& rows, int bitsPerPixel, int planes,
                                int bytesPerLine);
 
+// A picture of `rows` (as PcxPlanes takes them) at the given layout, with
+// even bytes per line, encoded by EncodePcxRle.
+PcxImage EncodedPcx(const std::vector<std::vector<uint32_t>>& rows, uint8_t bitsPerPixel, uint8_t planes);
+
 // Runs of up to 63 repeated bytes; single bytes stand for themselves unless
 // their two top bits are set. Runs cross row ends as the data run on.
 std::vector<uint8_t> EncodePcxRle(const std::vector<uint8_t>& raw);
