@@ -156,20 +156,28 @@ private:
     void DecodeBinaryRows()
     {
         int width = static_cast<int>(header_.width);
-        bool identity = header_.maxval == 255;
         std::vector<uint8_t> greys(static_cast<size_t>(width));
         for (int y = 0; y < bitmap_.GetHeight(); ++y) {
             const uint8_t* samples = source_.Read(static_cast<size_t>(width) * header_.SampleBytes());
-            if (header_.SampleBytes() == 2) {
-                for (int x = 0; x < width; ++x)
-                    greys[x] = scale_[(samples[2 * x] << 8) | samples[2 * x + 1]];
-            } else if (identity) {
-                std::memcpy(greys.data(), samples, greys.size());
-            } else {
-                for (int x = 0; x < width; ++x)
-                    greys[x] = scale_[samples[x]];
-            }
-            PutRow(y, greys.data());
+            // An 8-bit bitmap takes the grey levels straight into its line.
+            uint8_t* line = bitmap_.GetLines()[y];
+            uint8_t* out = wantedDepth_ == 8 ? line : greys.data();
+            ScaleSamples(samples, width, out);
+            if (wantedDepth_ != 8)
+                PutColors(greys.data(), line);
+        }
+    }
+
+    void ScaleSamples(const uint8_t* samples, int width, uint8_t* greys) const
+    {
+        if (header_.SampleBytes() == 2) {
+            for (int x = 0; x < width; ++x)
+                greys[x] = scale_[(samples[2 * x] << 8) | samples[2 * x + 1]];
+        } else if (header_.maxval == 255) {
+            std::memcpy(greys, samples, static_cast<size_t>(width));
+        } else {
+            for (int x = 0; x < width; ++x)
+                greys[x] = scale_[samples[x]];
         }
     }
 
@@ -198,13 +206,16 @@ private:
     void PutRow(int y, const uint8_t* greys) const
     {
         uint8_t* line = bitmap_.GetLines()[y];
-        int width = bitmap_.GetWidth();
-        if (wantedDepth_ == 8) {
-            std::memcpy(line, greys, static_cast<size_t>(width));
-            return;
-        }
+        if (wantedDepth_ == 8)
+            std::memcpy(line, greys, static_cast<size_t>(bitmap_.GetWidth()));
+        else
+            PutColors(greys, line);
+    }
+
+    void PutColors(const uint8_t* greys, uint8_t* line) const
+    {
         auto* pixels = reinterpret_cast<BgraPixel*>(line);
-        for (int x = 0; x < width; ++x)
+        for (int x = 0; x < bitmap_.GetWidth(); ++x)
             pixels[x] = greyTable_[greys[x]];
     }
 

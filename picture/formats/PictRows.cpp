@@ -67,12 +67,16 @@ void Expand16(BgraPixel* line, const uint8_t* row, int width)
 // One plane of width bytes per component: red, green, blue, or alpha first.
 void ExpandPlanes(BgraPixel* line, const uint8_t* row, int width, int components)
 {
-    const uint8_t* alpha = components == 4 ? row : nullptr;
     const uint8_t* red = row + (components - 3) * static_cast<size_t>(width);
     const uint8_t* green = red + width;
     const uint8_t* blue = green + width;
-    for (int x = 0; x < width; ++x)
-        line[x] = {blue[x], green[x], red[x], alpha != nullptr ? alpha[x] : uint8_t {255}};
+    if (components == 4) {
+        for (int x = 0; x < width; ++x)
+            line[x] = {blue[x], green[x], red[x], row[x]};
+    } else {
+        for (int x = 0; x < width; ++x)
+            line[x] = OpaqueBgra(red[x], green[x], blue[x]);
+    }
 }
 
 // The byte count in front of a packed row. Some writers size the count of

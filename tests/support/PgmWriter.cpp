@@ -4,8 +4,9 @@
 
 std::string PgmHeader(bool binary, int width, int height, uint32_t maxval)
 {
-    return std::string(binary ? "P5" : "P2") + "\n" + std::to_string(width) + " " + std::to_string(height) + "\n" +
-           std::to_string(maxval) + "\n";
+    std::string header = binary ? "P5\n" : "P2\n";
+    header.append(std::to_string(width)).append(" ").append(std::to_string(height)).append("\n");
+    return header.append(std::to_string(maxval)).append("\n");
 }
 
 std::vector<uint8_t> PgmSamples(const std::vector<std::vector<uint32_t>>& rows, uint32_t maxval, bool binary)
@@ -14,7 +15,7 @@ std::vector<uint8_t> PgmSamples(const std::vector<std::vector<uint32_t>>& rows, 
     for (const auto& row : rows) {
         for (size_t x = 0; x < row.size(); ++x) {
             if (!binary)
-                out.Text((x == 0 ? "" : " ") + std::to_string(row[x]));
+                out.Text(x == 0 ? "" : " ").Text(std::to_string(row[x]));
             else if (maxval > 255)
                 out.U16BE(row[x]);
             else
