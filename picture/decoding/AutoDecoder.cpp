@@ -9,6 +9,10 @@
 #include "picture/decoding/TextException.h"
 #include "picture/decoding/Trace.h"
 #include "picture/formats/BMPDecoder.h"
+#include "picture/formats/PCXDecoder.h"
+#include "picture/formats/PGMDecoder.h"
+#include "picture/formats/PICTDecoder.h"
+#include "picture/formats/TGADecoder.h"
 
 namespace {
 
@@ -97,9 +101,15 @@ uint32_t DwordAt(const uint8_t* bytes, size_t offset)
 
 }  // namespace
 
+// The decoders are made in this order, so that the JPEG decoder exists before
+// the PICT decoder that hands it embedded JPEG data.
 CAutoDecoder::CAutoDecoder()
     : bmpDecoder_(std::make_unique<CBMPDecoder>())
 {
+    tgaDecoder_ = std::make_unique<CTGADecoder>();
+    pictDecoder_ = std::make_unique<CPICTDecoder>(jpegDecoder_.get());
+    pcxDecoder_ = std::make_unique<CPCXDecoder>();
+    pgmDecoder_ = std::make_unique<CPGMDecoder>();
 }
 
 CAutoDecoder::~CAutoDecoder() = default;

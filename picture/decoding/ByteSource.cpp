@@ -35,7 +35,7 @@ const uint8_t* CByteSource::Read(size_t count)
 {
     int64_t old = position_;
     if (count > static_cast<uint64_t>(size_ - old))
-        throw CTextException(PE_END_OF_FILE, "End of file reached while decoding.\n");
+        ThrowEndOfFile();
     position_ = old + static_cast<int64_t>(count);
     if (progress_ != nullptr && position_ / 1024 > old / 1024)
         progress_->OnProgress(static_cast<double>(position_) / static_cast<double>(size_));

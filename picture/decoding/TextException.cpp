@@ -10,3 +10,8 @@ void ThrowDecodeError(int code, const std::string& message)
     WriteTrace(0, text);
     throw CTextException(code, text);
 }
+
+void ThrowEndOfFile()
+{
+    throw CTextException(PE_END_OF_FILE, "End of file reached while decoding.\n");
+}

@@ -22,3 +22,7 @@ private:
 // Writes "Decoder error: <message>\n" to the trace at level 0 and throws it
 // with the code.
 [[noreturn]] void ThrowDecodeError(int code, const std::string& message);
+
+// Throws PE_END_OF_FILE "End of file reached while decoding.\n" as it stands,
+// without wrapping or trace: what a read past the end of the data gives.
+[[noreturn]] void ThrowEndOfFile();

@@ -189,7 +189,7 @@ private:
         if (IsRunLength())
             return;
         if (RowStride() * (header_.Rows() - 1) + RowDataBytes() > source_.GetRemaining())
-            throw CTextException(PE_END_OF_FILE, "End of file reached while decoding.\n");
+            ThrowEndOfFile();
     }
 
     void CreateBitmap()

@@ -3,8 +3,12 @@
 #include "picture/decoding/AutoDecoder.h"
 #include "tests/support/BmpWriter.h"
 #include "tests/support/ByteWriter.h"
+#include "tests/support/PcxWriter.h"
+#include "tests/support/PgmWriter.h"
+#include "tests/support/PictWriter.h"
 #include "tests/support/PictureChecks.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TgaWriter.h"
 
 namespace {
 
@@ -139,4 +143,19 @@ TEST(AutoDecoder, RefusesAnEpsPreviewOutsideTheFile)
     EXPECT_NE(beyond.text.find("outside the file"), std::string::npos);
     DecodeResult inside = DecodeBytes(decoder, EpsHeader(10, 4));
     EXPECT_EQ(inside.code, PE_FORMAT_ERROR);
+}
+
+TEST(AutoDecoder, HandsTargaPgmPcxAndPictToTheirDecoders)
+{
+    TgaImage tga;
+    tga.pixels = TgaRows({{0x123456}}, 24);
+    CAutoDecoder decoder;
+    for (const auto& bytes : {WriteTga(tga), WritePcx(EncodedPcx({{0x123456}}, 8, 3)), PictDirect({{0x123456}}, 32)}) {
+        DecodeResult result = DecodeBytes(decoder, bytes);
+        ASSERT_TRUE(result.Ok()) << result.text;
+        EXPECT_EQ(ColorAt(*result.bitmap, 0, 0), OpaqueBgra(0x12, 0x34, 0x56));
+    }
+    DecodeResult pgm = DecodeBytes(decoder, WritePgm({{0x12}}, 255, true));
+    ASSERT_TRUE(pgm.Ok()) << pgm.text;
+    EXPECT_EQ(ColorAt(*pgm.bitmap, 0, 0), OpaqueBgra(0x12, 0x12, 0x12));
 }

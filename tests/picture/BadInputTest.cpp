@@ -8,6 +8,7 @@
 #include "picture/decoding/AutoDecoder.h"
 #include "picture/decoding/TextException.h"
 #include "tests/support/BmpWriter.h"
+#include "tests/support/DamagedInput.h"
 #include "tests/support/PictureChecks.h"
 
 namespace {
@@ -59,20 +60,6 @@ std::vector<Sample> BmpSamples()
     v5.pixels = BmpRows({{0xFFFF, 0}, {0x1234, 0x4321}}, 16, true);
     samples.push_back({"v5 bit fields", WriteBmp(v5), false});
     return samples;
-}
-
-// Decodes at every wanted depth; any exception but CTextException fails the test.
-void DecodeEveryWay(CAutoDecoder& decoder, const std::vector<uint8_t>& bytes, const std::string& what)
-{
-    for (int depth : {0, 8, 32}) {
-        CDibSectionBitmap bitmap;
-        try {
-            decoder.DecodeMemory(bytes.data(), bytes.size(), bitmap, depth);
-        } catch (const CTextException&) {
-        } catch (...) {
-            ADD_FAILURE() << what << ": an exception other than CTextException";
-        }
-    }
 }
 
 }  // namespace

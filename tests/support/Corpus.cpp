@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <stb/stb_image.h>
+
 #include "picture/decoding/AutoDecoder.h"
 #include "tests/support/PictureChecks.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -65,4 +68,51 @@ void ExpectCorpusOutcomes(const std::string& format, const CorpusReasons& refuse
         DecodeFileAt(decoder, file.path, 8);
         DecodeFileAt(decoder, file.path, 32);
     }
+}
+
+namespace {
+
+// Adds a failure for the first mismatches; false when stb_image does not read the file.
+bool ExpectSamePixelsAsStb(const CorpusFile& file, const CPictureBitmap& bitmap)
+{
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    stbi_uc* reference = stbi_load(file.path.c_str(), &width, &height, &channels, 4);
+    if (reference == nullptr)
+        return false;
+    EXPECT_EQ(width, bitmap.GetWidth()) << file.name;
+    EXPECT_EQ(height, bitmap.GetHeight()) << file.name;
+    int mismatches = 0;
+    for (int y = 0; y < std::min(height, bitmap.GetHeight()) && mismatches < 3; ++y)
+        for (int x = 0; x < std::min(width, bitmap.GetWidth()) && mismatches < 3; ++x) {
+            const stbi_uc* expected = reference + 4 * (static_cast<size_t>(y) * width + x);
+            BgraPixel actual = ColorAt(bitmap, x, y);
+            if (actual.red != expected[0] || actual.green != expected[1] || actual.blue != expected[2]) {
+                ++mismatches;
+                ADD_FAILURE() << file.name << " at (" << x << ", " << y << "): " << Describe(actual)
+                              << " but stb reads (" << int(expected[0]) << ", " << int(expected[1]) << ", "
+                              << int(expected[2]) << ")";
+            }
+        }
+    stbi_image_free(reference);
+    return true;
+}
+
+}  // namespace
+
+int CompareCorpusWithStb(const std::string& format, const std::function<bool(const CorpusFile&)>& comparable)
+{
+    CAutoDecoder decoder;
+    int compared = 0;
+    for (const CorpusFile& file : CorpusFiles(format)) {
+        if (!comparable(file))
+            continue;
+        DecodeResult result = DecodeFileAt(decoder, file.path);
+        if (!result.Ok())
+            ADD_FAILURE() << file.name << ": " << result.text;
+        else if (ExpectSamePixelsAsStb(file, *result.bitmap))
+            ++compared;
+    }
+    return compared;
 }

@@ -31,3 +31,10 @@ using CorpusReasons = std::map<std::string, std::string>;
 // CTextException unless listed in `brokenButDecoded`. Skips when there is no corpus.
 void ExpectCorpusOutcomes(const std::string& format, const CorpusReasons& refused,
                           const CorpusReasons& brokenButDecoded);
+
+#include <functional>
+
+// Decodes every file of `format` that `comparable` accepts, which must
+// succeed, and compares red, green and blue with what stb_image makes of it.
+// Returns the number of files stb_image read.
+int CompareCorpusWithStb(const std::string& format, const std::function<bool(const CorpusFile&)>& comparable);
