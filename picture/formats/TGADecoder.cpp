@@ -38,7 +38,10 @@ struct TgaHeader {
     bool IsColorMapped() const { return imageType == kColorMapped || imageType == kRunLengthColorMapped; }
     bool IsRunLength() const { return imageType >= kRunLengthColorMapped; }
     bool TopDown() const { return (descriptor & 0x20) != 0; }
-    bool HasAlpha() const { return pixelDepth == 16 || pixelDepth == 32; }
+    // The descriptor's low four bits count the alpha (attribute) bits of a pixel;
+    // a file that declares none has none, whatever its spare bits hold.
+    int AlphaBits() const { return descriptor & 0x0F; }
+    bool HasAlpha() const { return (pixelDepth == 16 || pixelDepth == 32) && AlphaBits() != 0; }
 };
 
 bool IsOneOf(int value, std::initializer_list<int> allowed)
@@ -57,18 +60,23 @@ enum class PixelLayout {
     kRgb15,      // 5-5-5, little-endian, alpha 255
     kArgb16,     // 5-5-5 and an attribute bit: alpha 0x80 when set, else 0
     kGreyAlpha,  // 16-bit greyscale: a grey byte, then an alpha byte
+    kGreyX,      // 16-bit greyscale without alpha: the second byte is not used
     kBgr24,
     kBgra32,
+    kBgrx32,     // 32 bits without alpha: the fourth byte is not used
 };
 
-PixelLayout LayoutOf(int bits, bool grey)
+PixelLayout LayoutOf(int bits, bool grey, bool alpha)
 {
     switch (bits) {
     case 8: return PixelLayout::kIndex;
     case 15: return PixelLayout::kRgb15;
-    case 16: return grey ? PixelLayout::kGreyAlpha : PixelLayout::kArgb16;
+    case 16:
+        if (grey)
+            return alpha ? PixelLayout::kGreyAlpha : PixelLayout::kGreyX;
+        return alpha ? PixelLayout::kArgb16 : PixelLayout::kRgb15;
     case 24: return PixelLayout::kBgr24;
-    default: return PixelLayout::kBgra32;
+    default: return alpha ? PixelLayout::kBgra32 : PixelLayout::kBgrx32;
     }
 }
 
@@ -83,7 +91,9 @@ BgraPixel PixelAt(const uint8_t* p, const BgraPixel* palette)
         return Rgb555ToBgra(static_cast<uint16_t>(p[0] | (p[1] << 8)), (p[1] & 0x80) ? 0x80 : 0);
     else if constexpr (Layout == PixelLayout::kGreyAlpha)
         return {p[0], p[0], p[0], p[1]};
-    else if constexpr (Layout == PixelLayout::kBgr24)
+    else if constexpr (Layout == PixelLayout::kGreyX)
+        return {p[0], p[0], p[0], 255};
+    else if constexpr (Layout == PixelLayout::kBgr24 || Layout == PixelLayout::kBgrx32)
         return {p[0], p[1], p[2], 255};
     else
         return {p[0], p[1], p[2], p[3]};
@@ -92,9 +102,10 @@ BgraPixel PixelAt(const uint8_t* p, const BgraPixel* palette)
 template <PixelLayout Layout>
 void ConvertPixels(const uint8_t* data, int count, BgraPixel* out, const BgraPixel* palette)
 {
-    constexpr int step = Layout == PixelLayout::kIndex ? 1 : Layout == PixelLayout::kBgr24 ? 3
-                                                        : Layout == PixelLayout::kBgra32 ? 4
-                                                                                         : 2;
+    constexpr int step = Layout == PixelLayout::kIndex                                       ? 1
+                         : Layout == PixelLayout::kBgr24                                     ? 3
+                         : Layout == PixelLayout::kBgra32 || Layout == PixelLayout::kBgrx32 ? 4
+                                                                                             : 2;
     for (int i = 0; i < count; ++i, data += step)
         out[i] = PixelAt<Layout>(data, palette);
 }
@@ -107,8 +118,10 @@ void ConvertPixels(PixelLayout layout, const uint8_t* data, int count, BgraPixel
     case PixelLayout::kRgb15: ConvertPixels<PixelLayout::kRgb15>(data, count, out, palette); break;
     case PixelLayout::kArgb16: ConvertPixels<PixelLayout::kArgb16>(data, count, out, palette); break;
     case PixelLayout::kGreyAlpha: ConvertPixels<PixelLayout::kGreyAlpha>(data, count, out, palette); break;
+    case PixelLayout::kGreyX: ConvertPixels<PixelLayout::kGreyX>(data, count, out, palette); break;
     case PixelLayout::kBgr24: ConvertPixels<PixelLayout::kBgr24>(data, count, out, palette); break;
     case PixelLayout::kBgra32: ConvertPixels<PixelLayout::kBgra32>(data, count, out, palette); break;
+    case PixelLayout::kBgrx32: ConvertPixels<PixelLayout::kBgrx32>(data, count, out, palette); break;
     }
 }
 
@@ -184,7 +197,7 @@ private:
             return;
         int first = std::min<int>(header_.firstEntry, kPaletteSize);
         int count = std::clamp<int>(kPaletteSize - first, 0, header_.mapLength);
-        ConvertPixels(LayoutOf(header_.entrySize, false), map, count, palette_.get() + first, nullptr);
+        ConvertPixels(LayoutOf(header_.entrySize, false, true), map, count, palette_.get() + first, nullptr);
         for (int i = first; i < first + count; ++i)
             palette_[i].alpha = 255;
     }
@@ -208,7 +221,7 @@ private:
         bitmap_.Create(header_.width, header_.height, wantedDepth_, header_.HasAlpha() && wantedDepth_ == 32);
         if (wantedDepth_ == 8)
             bitmap_.SetPaletteEntries(palette_.get());
-        layout_ = LayoutOf(header_.pixelDepth, header_.IsGrey());
+        layout_ = LayoutOf(header_.pixelDepth, header_.IsGrey(), header_.HasAlpha());
         pixelBytes_ = BytesOf(header_.pixelDepth);
     }
 

@@ -59,7 +59,9 @@ TEST(TGADecoder, RowsAreStoredBottomUpUnlessTheDescriptorSaysTopDown)
 
 TEST(TGADecoder, AlphaOfSixteenFifteenAndThirtyTwoBitPixels)
 {
-    DecodeResult sixteen = Decode(TrueColour(2, 1, 16, {{0x8000 | (31 << 10), 31 << 10}}));
+    TgaImage attributed = TrueColour(2, 1, 16, {{0x8000 | (31 << 10), 31 << 10}});
+    attributed.descriptor = 1;  // one alpha bit
+    DecodeResult sixteen = Decode(attributed);
     ASSERT_TRUE(sixteen.Ok()) << sixteen.text;
     EXPECT_TRUE(sixteen.bitmap->GetAlphaFlag());
     EXPECT_EQ(ColorAt(*sixteen.bitmap, 0, 0), (BgraPixel {0, 0, 248, 0x80}));
@@ -70,10 +72,22 @@ TEST(TGADecoder, AlphaOfSixteenFifteenAndThirtyTwoBitPixels)
     EXPECT_FALSE(fifteen.bitmap->GetAlphaFlag());
     EXPECT_EQ(ColorAt(*fifteen.bitmap, 0, 0), OpaqueBgra(0, 248, 0));
 
-    DecodeResult thirtyTwo = Decode(TrueColour(1, 1, 32, {{0x40102030}}));
+    TgaImage withAlpha = TrueColour(1, 1, 32, {{0x40102030}});
+    withAlpha.descriptor = 8;  // eight alpha bits
+    DecodeResult thirtyTwo = Decode(withAlpha);
     ASSERT_TRUE(thirtyTwo.Ok()) << thirtyTwo.text;
     EXPECT_TRUE(thirtyTwo.bitmap->GetAlphaFlag());
     EXPECT_EQ(ColorAt(*thirtyTwo.bitmap, 0, 0), (BgraPixel {0x30, 0x20, 0x10, 0x40}));
+
+    // Files that declare no alpha bits are opaque, whatever their spare bits hold.
+    DecodeResult plain16 = Decode(TrueColour(1, 1, 16, {{0x0000 | (31 << 10)}}));
+    ASSERT_TRUE(plain16.Ok()) << plain16.text;
+    EXPECT_FALSE(plain16.bitmap->GetAlphaFlag());
+    EXPECT_EQ(ColorAt(*plain16.bitmap, 0, 0), OpaqueBgra(248, 0, 0));
+    DecodeResult plain32 = Decode(TrueColour(1, 1, 32, {{0x00102030}}));
+    ASSERT_TRUE(plain32.Ok()) << plain32.text;
+    EXPECT_FALSE(plain32.bitmap->GetAlphaFlag());
+    EXPECT_EQ(ColorAt(*plain32.bitmap, 0, 0), OpaqueBgra(0x10, 0x20, 0x30));
 }
 
 TEST(TGADecoder, RunAndLiteralPackets)
@@ -188,6 +202,7 @@ TEST(TGADecoder, GreyImages)
     // 16-bit grey pixels are a grey byte and an alpha byte.
     TgaImage greyAlpha = TrueColour(1, 1, 16, {{0x40C8}});
     greyAlpha.imageType = 3;
+    greyAlpha.descriptor = 8;
     DecodeResult withAlpha = Decode(greyAlpha);
     ASSERT_TRUE(withAlpha.Ok()) << withAlpha.text;
     EXPECT_TRUE(withAlpha.bitmap->GetAlphaFlag());
