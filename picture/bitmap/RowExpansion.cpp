@@ -1,5 +1,7 @@
 #include "picture/bitmap/RowExpansion.h"
 
+#include <cstddef>
+
 namespace {
 
 template <int Bits>
@@ -33,4 +35,18 @@ void ExpandIndexRow4(BgraPixel* destination, const uint8_t* source, int count, c
 void ExpandIndexRow8(BgraPixel* destination, const uint8_t* source, int count, const BgraPixel* colors)
 {
     ExpandPacked<8>(destination, source, count, colors);
+}
+
+void UnpackIndexRow(uint8_t* destination, const uint8_t* source, int count, int bits)
+{
+    const unsigned mask = (1u << bits) - 1;
+    uint64_t bit = 0;
+    for (int i = 0; i < count; ++i, bit += static_cast<unsigned>(bits)) {
+        // A sample of up to 8 bits spans at most two bytes; the second is read only when it does.
+        size_t byte = static_cast<size_t>(bit >> 3);
+        unsigned shift = static_cast<unsigned>(bit & 7);
+        unsigned pair = (static_cast<unsigned>(source[byte]) << 8) |
+                        (shift + static_cast<unsigned>(bits) > 8 ? source[byte + 1] : 0u);
+        destination[i] = static_cast<uint8_t>((pair >> (16 - shift - static_cast<unsigned>(bits))) & mask);
+    }
 }

@@ -9,6 +9,8 @@
 #include "picture/decoding/TextException.h"
 #include "picture/decoding/Trace.h"
 #include "picture/formats/BMPDecoder.h"
+#include "picture/formats/GIFDecoder.h"
+#include "picture/formats/TIFFDecoder.h"
 
 namespace {
 
@@ -100,6 +102,10 @@ uint32_t DwordAt(const uint8_t* bytes, size_t offset)
 CAutoDecoder::CAutoDecoder()
     : bmpDecoder_(std::make_unique<CBMPDecoder>())
 {
+    // Created in the order BMP, TGA, TIFF, JPEG, PICT, PNG, metafile, PCX, PGM,
+    // GIF: the PICT decoder uses the JPEG decoder.
+    tiffDecoder_ = std::make_unique<CTIFFDecoder>();
+    gifDecoder_ = std::make_unique<CGIFDecoder>();
 }
 
 CAutoDecoder::~CAutoDecoder() = default;

@@ -1,0 +1,214 @@
+#include "tests/support/TiffWriter.h"
+
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+// A growing block that libtiff writes into.
+struct OutputBytes {
+    std::vector<uint8_t> bytes;
+    uint64_t position = 0;
+};
+
+tmsize_t WriteBytes(thandle_t handle, void* data, tmsize_t count)
+{
+    auto* out = static_cast<OutputBytes*>(handle);
+    uint64_t end = out->position + static_cast<uint64_t>(count);
+    if (end > out->bytes.size())
+        out->bytes.resize(end);
+    std::memcpy(out->bytes.data() + out->position, data, static_cast<size_t>(count));
+    out->position = end;
+    return count;
+}
+
+tmsize_t ReadNothing(thandle_t, void*, tmsize_t)
+{
+    return 0;
+}
+
+toff_t SeekBytes(thandle_t handle, toff_t offset, int origin)
+{
+    auto* out = static_cast<OutputBytes*>(handle);
+    uint64_t base = origin == SEEK_CUR ? out->position : origin == SEEK_END ? out->bytes.size() : 0;
+    out->position = base + offset;
+    return out->position;
+}
+
+int CloseNothing(thandle_t)
+{
+    return 0;
+}
+
+toff_t SizeOfBytes(thandle_t handle)
+{
+    return static_cast<OutputBytes*>(handle)->bytes.size();
+}
+
+int MapNothing(thandle_t, void**, toff_t*)
+{
+    return 0;
+}
+
+void UnmapNothing(thandle_t, void*, toff_t) {}
+
+struct TiffCloser {
+    void operator()(TIFF* tiff) const { TIFFClose(tiff); }
+};
+
+void Check(int result, const char* what)
+{
+    if (result != 1)
+        throw std::runtime_error(std::string("libtiff refused ") + what);
+}
+
+void SetTags(TIFF* tiff, const TiffImage& image)
+{
+    Check(TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, image.width), "the width");
+    Check(TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, image.height), "the height");
+    if (!image.omitSampleTags) {
+        Check(TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, image.bitsPerSample), "BitsPerSample");
+        Check(TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, image.samplesPerPixel), "SamplesPerPixel");
+    }
+    Check(TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, image.photometric), "the photometric interpretation");
+    Check(TIFFSetField(tiff, TIFFTAG_COMPRESSION, image.compression), "the compression");
+    Check(TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, image.planar), "the planar configuration");
+    Check(TIFFSetField(tiff, TIFFTAG_ORIENTATION, image.orientation), "the orientation");
+    if (image.extraSample) {
+        uint16_t kinds[] = {*image.extraSample};
+        Check(TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, kinds), "the extra sample");
+    }
+    if (!image.colorMap.empty()) {
+        size_t count = image.colorMap.size() / 3;
+        Check(TIFFSetField(tiff, TIFFTAG_COLORMAP, image.colorMap.data(), image.colorMap.data() + count,
+                           image.colorMap.data() + 2 * count),
+              "the colour map");
+    }
+    if (image.compression == COMPRESSION_JPEG) {
+        Check(TIFFSetField(tiff, TIFFTAG_JPEGQUALITY, 90), "the JPEG quality");
+        if (image.photometric == PHOTOMETRIC_YCBCR) {
+            Check(TIFFSetField(tiff, TIFFTAG_YCBCRSUBSAMPLING, image.ycbcrSubsampling, image.ycbcrSubsampling),
+                  "the subsampling");
+            Check(TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB), "the JPEG colour mode");
+        }
+    }
+    if (image.tileWidth != 0) {
+        Check(TIFFSetField(tiff, TIFFTAG_TILEWIDTH, image.tileWidth), "the tile width");
+        Check(TIFFSetField(tiff, TIFFTAG_TILELENGTH, image.tileLength), "the tile length");
+    } else {
+        uint32_t rows = image.rowsPerStrip != 0 ? image.rowsPerStrip : TIFFDefaultStripSize(tiff, 0);
+        Check(TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, rows), "the rows per strip");
+    }
+}
+
+int Planes(const TiffImage& image)
+{
+    return image.planar == PLANARCONFIG_SEPARATE ? image.samplesPerPixel : 1;
+}
+
+size_t RowBytes(const TiffImage& image)
+{
+    int samples = image.planar == PLANARCONFIG_SEPARATE ? 1 : image.samplesPerPixel;
+    return (static_cast<size_t>(image.width) * samples * image.bitsPerSample + 7) / 8;
+}
+
+void WriteStrips(TIFF* tiff, const TiffImage& image)
+{
+    std::vector<uint8_t> row(RowBytes(image));
+    for (int plane = 0; plane < Planes(image); ++plane)
+        for (uint32_t y = 0; y < image.height; ++y) {
+            size_t start = (static_cast<size_t>(plane) * image.height + y) * row.size();
+            std::copy_n(image.pixels.begin() + static_cast<long>(start), row.size(), row.begin());
+            Check(TIFFWriteScanline(tiff, row.data(), y, static_cast<uint16_t>(plane)) == 1, "a scanline");
+        }
+}
+
+void WriteTiles(TIFF* tiff, const TiffImage& image)
+{
+    size_t pixelBytes = RowBytes(image) / image.width;
+    size_t tileRowBytes = image.tileWidth * pixelBytes;
+    std::vector<uint8_t> tile(tileRowBytes * image.tileLength);
+    for (int plane = 0; plane < Planes(image); ++plane)
+        for (uint32_t top = 0; top < image.height; top += image.tileLength)
+            for (uint32_t left = 0; left < image.width; left += image.tileWidth) {
+                std::fill(tile.begin(), tile.end(), 0);
+                for (uint32_t y = top; y < std::min(image.height, top + image.tileLength); ++y) {
+                    size_t start = (static_cast<size_t>(plane) * image.height + y) * RowBytes(image) + left * pixelBytes;
+                    size_t count = std::min<size_t>(image.width - left, image.tileWidth) * pixelBytes;
+                    std::copy_n(image.pixels.begin() + static_cast<long>(start), count,
+                                tile.begin() + static_cast<long>((y - top) * tileRowBytes));
+                }
+                Check(TIFFWriteTile(tiff, tile.data(), left, top, 0, static_cast<uint16_t>(plane)) > 0, "a tile");
+            }
+}
+
+}  // namespace
+
+void WriteTiffInto(TIFF* tiff, const TiffImage& image)
+{
+    if (image.pixels.size() < RowBytes(image) * image.height * Planes(image))
+        throw std::runtime_error("WriteTiff: fewer pixels than the picture needs");
+    SetTags(tiff, image);
+    if (image.tileWidth != 0)
+        WriteTiles(tiff, image);
+    else
+        WriteStrips(tiff, image);
+    Check(TIFFWriteDirectory(tiff), "the directory");
+}
+
+std::vector<uint8_t> WriteTiff(const TiffImage& image)
+{
+    OutputBytes out;
+    {
+        std::unique_ptr<TIFF, TiffCloser> tiff(TIFFClientOpen("test", image.bigEndian ? "wb" : "wl", &out, ReadNothing,
+                                                              WriteBytes, SeekBytes, CloseNothing, SizeOfBytes,
+                                                              MapNothing, UnmapNothing));
+        if (!tiff)
+            throw std::runtime_error("libtiff cannot open the output");
+        WriteTiffInto(tiff.get(), image);
+    }
+    return out.bytes;
+}
+
+std::vector<uint8_t> PackSamples(const std::vector<std::vector<uint32_t>>& rows, int bits)
+{
+    std::vector<uint8_t> packed;
+    for (const auto& row : rows) {
+        if (bits == 16) {
+            for (uint32_t value : row) {
+                auto sample = static_cast<uint16_t>(value);
+                uint8_t bytes[2];
+                std::memcpy(bytes, &sample, 2);
+                packed.insert(packed.end(), bytes, bytes + 2);
+            }
+            continue;
+        }
+        std::vector<uint8_t> line((row.size() * static_cast<size_t>(bits) + 7) / 8, 0);
+        size_t bit = 0;
+        for (uint32_t value : row)
+            for (int i = bits - 1; i >= 0; --i, ++bit)
+                if ((value >> i) & 1)
+                    line[bit / 8] |= static_cast<uint8_t>(0x80 >> (bit % 8));
+        packed.insert(packed.end(), line.begin(), line.end());
+    }
+    return packed;
+}
+
+std::vector<std::vector<uint32_t>> RgbSamples(const std::vector<std::vector<uint32_t>>& rows, int alpha)
+{
+    std::vector<std::vector<uint32_t>> samples;
+    for (const auto& row : rows) {
+        std::vector<uint32_t> line;
+        for (uint32_t pixel : row) {
+            line.insert(line.end(), {pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF});
+            if (alpha >= 0)
+                line.push_back(static_cast<uint32_t>(alpha));
+        }
+        samples.push_back(std::move(line));
+    }
+    return samples;
+}
