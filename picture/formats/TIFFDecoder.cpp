@@ -178,15 +178,14 @@ private:
         }
     }
 
-    // Rows stored bottom-up or right to left are turned the way libtiff's RGBA
-    // reader turns them, so a picture looks the same at every wanted depth.
+    // Rows stored bottom-up or right to left are flipped as libtiff's RGBA
+    // reader flips them, so a picture looks the same at every wanted depth.
+    // Pictures stored turned by a quarter keep their rows as stored.
     void ReadOrientation()
     {
         uint16_t orientation = FieldOr<uint16_t>(tiff_, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
-        flipRows_ = orientation == ORIENTATION_BOTRIGHT || orientation == ORIENTATION_BOTLEFT ||
-                    orientation == ORIENTATION_RIGHTBOT || orientation == ORIENTATION_LEFTBOT;
-        mirrorRows_ = orientation == ORIENTATION_TOPRIGHT || orientation == ORIENTATION_BOTRIGHT ||
-                      orientation == ORIENTATION_RIGHTTOP || orientation == ORIENTATION_RIGHTBOT;
+        flipRows_ = orientation == ORIENTATION_BOTRIGHT || orientation == ORIENTATION_BOTLEFT;
+        mirrorRows_ = orientation == ORIENTATION_TOPRIGHT || orientation == ORIENTATION_BOTRIGHT;
     }
 
     uint8_t* LineOf(uint32_t row) const { return bitmap_.GetLines()[flipRows_ ? height_ - 1 - row : row]; }
@@ -242,6 +241,10 @@ public:
             ThrowDecodeError(PE_WRONG_SIGNATURE, message[0] != '\0' ? std::string(message) + "\n"
                                                                      : LibraryError("TIFF decoder: libtiff cannot read the picture."));
         }
+        // libtiff cannot turn a picture stored turned by a quarter, and would
+        // flip or mirror it instead; its rows are kept as stored.
+        if (image_.orientation > ORIENTATION_BOTLEFT)
+            image_.orientation = ORIENTATION_TOPLEFT;
     }
     ~RgbaImage() { TIFFRGBAImageEnd(&image_); }
     RgbaImage(const RgbaImage&) = delete;

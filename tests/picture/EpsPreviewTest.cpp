@@ -6,7 +6,6 @@
 
 #include "picture/decoding/AutoDecoder.h"
 #include "picture/formats/TIFFDecoder.h"
-#include "tests/support/ByteWriter.h"
 #include "tests/support/PictureChecks.h"
 #include "tests/support/TestPictures.h"
 #include "tests/support/TiffWriter.h"
@@ -16,27 +15,17 @@ namespace {
 std::vector<uint8_t> Eps(const std::vector<uint8_t>& tiff, size_t trailingBytes = 0)
 {
     // An odd length, so the preview starts at an odd offset.
-    std::string postscript = "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 19 13\n%%EOF\n";
-    ByteWriter eps;
-    eps.Bytes({0xC5, 0xD0, 0xD3, 0xC6}).U32LE(30).U32LE(static_cast<uint32_t>(postscript.size()));
-    eps.U32LE(0).U32LE(0).U32LE(static_cast<uint32_t>(30 + postscript.size()));
-    eps.U32LE(static_cast<uint32_t>(tiff.size())).U16LE(0xFFFF);
-    eps.Text(postscript).Bytes(tiff).Fill(trailingBytes, '%');
-    return eps.Take();
+    std::vector<uint8_t> eps = WriteEps("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 19 13\n%%EOF\n", tiff);
+    eps.insert(eps.end(), trailingBytes, '%');
+    return eps;
 }
 
 TiffImage Picture(bool rgb, bool bigEndian)
 {
-    TiffImage image;
-    image.width = 19;
-    image.height = 13;
+    TiffImage image = SceneTiff(19, 13, COMPRESSION_LZW);
     image.bigEndian = bigEndian;
-    image.compression = COMPRESSION_LZW;
-    if (rgb) {
-        image.samplesPerPixel = 3;
-        image.photometric = PHOTOMETRIC_RGB;
-        image.pixels = PackSamples(RgbSamples(SceneRows(19, 13)), 8);
-    } else {
+    if (!rgb) {
+        image.samplesPerPixel = 1;
         image.photometric = PHOTOMETRIC_MINISWHITE;
         image.pixels = Flatten(SceneIndices(19, 13));
     }

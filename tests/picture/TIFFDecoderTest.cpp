@@ -60,15 +60,7 @@ uint32_t BilevelSample(int x, int y)
 
 TiffImage Rgb(uint32_t width, uint32_t height, uint16_t compression = COMPRESSION_NONE)
 {
-    TiffImage image;
-    image.width = width;
-    image.height = height;
-    image.samplesPerPixel = 3;
-    image.photometric = PHOTOMETRIC_RGB;
-    image.compression = compression;
-    image.rowsPerStrip = 16;
-    image.pixels = PackSamples(RgbSamples(SceneRows(static_cast<int>(width), static_cast<int>(height))), 8);
-    return image;
+    return SceneTiff(width, height, compression);
 }
 
 BgraPixel GreyColor(uint8_t level)
@@ -177,8 +169,14 @@ TEST(TIFFDecoder, GreysOfTwoToEightBitsBecomeOneIndexPerPixel)
     EXPECT_EQ(whiteIsZero[10], GreyColor(245));
 }
 
-TEST(TIFFDecoder, ThePalettePathTurnsRowsAsTheRgbaReaderDoes)
+TEST(TIFFDecoder, FlippedRowsAreShownTheSameWayAtEveryDepth)
 {
+    auto expected = [](uint16_t orientation, int x, int y) {
+        bool flipped = orientation == ORIENTATION_BOTRIGHT || orientation == ORIENTATION_BOTLEFT;
+        bool mirrored = orientation == ORIENTATION_TOPRIGHT || orientation == ORIENTATION_BOTRIGHT;
+        // Pictures turned by a quarter keep their rows as stored.
+        return RampSample(mirrored ? 12 - x : x, flipped ? 4 - y : y, 16);
+    };
     for (uint16_t bits : {1, 4}) {
         for (uint16_t orientation = ORIENTATION_TOPLEFT; orientation <= ORIENTATION_LEFTBOT; ++orientation) {
             TiffImage image = Grey(13, 5, bits);
@@ -187,9 +185,14 @@ TEST(TIFFDecoder, ThePalettePathTurnsRowsAsTheRgbaReaderDoes)
             DecodeResult indexed = Decode(bytes);
             DecodeResult rgba = Decode(bytes, 32);
             ASSERT_TRUE(indexed.Ok() && rgba.Ok()) << indexed.text << rgba.text;
+            std::string what = std::to_string(bits) + " bits, orientation " + std::to_string(orientation);
             ExpectColors(
                 *indexed.bitmap, [&](int x, int y) -> std::optional<BgraPixel> { return ColorAt(*rgba.bitmap, x, y); },
-                0, std::to_string(bits) + " bits, orientation " + std::to_string(orientation));
+                0, what);
+            for (int y = 0; y < 5 && bits == 4; ++y)
+                for (int x = 0; x < 13; ++x)
+                    ASSERT_EQ(IndexAt(*indexed.bitmap, x, y), static_cast<int>(expected(orientation, x, y)))
+                        << what << " at (" << x << ", " << y << ")";
         }
     }
 }

@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "tests/support/TestPictures.h"
+
 namespace {
 
 int AppendBytes(GifFileType* gif, const GifByteType* data, int count)
@@ -146,4 +148,19 @@ std::vector<uint8_t> WriteGif(const GifPicture& picture)
     if (!anyMap)
         RemoveGlobalMap(bytes);
     return bytes;
+}
+
+GifPicture SceneGif(int width, int height, bool interlaced)
+{
+    GifPicture picture;
+    picture.width = width;
+    picture.height = height;
+    picture.colors = CubePalette();
+    GifFrame frame;
+    frame.width = width;
+    frame.height = height;
+    frame.interlaced = interlaced;
+    frame.indices = Flatten(SceneIndices(width, height));
+    picture.frames.push_back(std::move(frame));
+    return picture;
 }

@@ -30,3 +30,6 @@ struct GifPicture {
 
 // Throws std::runtime_error with giflib's complaint when it refuses.
 std::vector<uint8_t> WriteGif(const GifPicture& picture);
+
+// The scene of TestPictures reduced to the colour cube, as one image.
+GifPicture SceneGif(int width, int height, bool interlaced);

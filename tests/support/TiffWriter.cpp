@@ -7,6 +7,9 @@
 #include <memory>
 #include <stdexcept>
 
+#include "tests/support/ByteWriter.h"
+#include "tests/support/TestPictures.h"
+
 namespace {
 
 // A growing block that libtiff writes into.
@@ -211,4 +214,28 @@ std::vector<std::vector<uint32_t>> RgbSamples(const std::vector<std::vector<uint
         samples.push_back(std::move(line));
     }
     return samples;
+}
+
+TiffImage SceneTiff(uint32_t width, uint32_t height, uint16_t compression)
+{
+    TiffImage image;
+    image.width = width;
+    image.height = height;
+    image.samplesPerPixel = 3;
+    image.photometric = PHOTOMETRIC_RGB;
+    image.compression = compression;
+    image.rowsPerStrip = 16;
+    image.pixels = PackSamples(RgbSamples(SceneRows(static_cast<int>(width), static_cast<int>(height))), 8);
+    return image;
+}
+
+std::vector<uint8_t> WriteEps(const std::string& postscript, const std::vector<uint8_t>& tiff)
+{
+    auto psLength = static_cast<uint32_t>(postscript.size());
+    ByteWriter eps;
+    eps.Bytes({0xC5, 0xD0, 0xD3, 0xC6}).U32LE(30).U32LE(psLength);
+    eps.U32LE(0).U32LE(0);  // no metafile preview
+    eps.U32LE(30 + psLength).U32LE(static_cast<uint32_t>(tiff.size())).U16LE(0xFFFF);
+    eps.Text(postscript).Bytes(tiff);
+    return eps.Take();
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 // A TIFF to write with libtiff: the tags the decoder reads and the pixels as
@@ -41,3 +42,10 @@ std::vector<uint8_t> PackSamples(const std::vector<std::vector<uint32_t>>& rows,
 
 // The rows of 0xRRGGBB pixels as interleaved samples: red, green, blue (and alpha).
 std::vector<std::vector<uint32_t>> RgbSamples(const std::vector<std::vector<uint32_t>>& rows, int alpha = -1);
+
+// The colour scene of TestPictures as 8-bit RGB, in strips of 16 rows.
+TiffImage SceneTiff(uint32_t width, uint32_t height, uint16_t compression);
+
+// An EPS file as drawing programs save one with a preview: the 30-byte
+// binary header, the PostScript, then the TIFF.
+std::vector<uint8_t> WriteEps(const std::string& postscript, const std::vector<uint8_t>& tiff);
