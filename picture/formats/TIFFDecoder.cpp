@@ -257,8 +257,23 @@ private:
     TIFFRGBAImage image_ {};
 };
 
+// The bitmap's own pixels as libtiff's raster (bottom row first, rows
+// without gaps), when its rows lie that way, as a 32-bit DIB's do; else null.
+uint32_t* BottomUpPixels(CPictureBitmap& bitmap)
+{
+    uint8_t* const* lines = bitmap.GetLines();
+    int height = bitmap.GetHeight();
+    uint8_t* bottom = lines[height - 1];
+    auto stride = static_cast<size_t>(bitmap.GetWidth()) * 4;
+    for (int line = 0; line < height; ++line)
+        if (lines[line] != bottom + static_cast<size_t>(height - 1 - line) * stride)
+            return nullptr;
+    return reinterpret_cast<uint32_t*>(bottom);
+}
+
 // Anything else: libtiff's RGBA reader fills a raster (bottom row first, red
-// in the lowest byte) that becomes a 32-bit bitmap.
+// in the lowest byte) that becomes a 32-bit bitmap. Where the bitmap's rows
+// lie as the raster's do, libtiff fills the bitmap itself.
 class RgbaReader {
 public:
     RgbaReader(TIFF* tiff, CPictureBitmap& bitmap, int& wantedDepth)
@@ -274,23 +289,29 @@ public:
         uint32_t height = image->height;
         CheckPictureSize(width, height, 32);
         bitmap_.Create(static_cast<int>(width), static_cast<int>(height), 32, image->alpha != 0);
-        uint64_t pixels = static_cast<uint64_t>(width) * height;
-        std::unique_ptr<uint32_t[]> raster = AllocateOrThrow<uint32_t>(pixels, "Out of memory allocating TIFF buffer.");
-        if (!TIFFRGBAImageGet(image.Get(), raster.get(), width, height))
-            ThrowDecodeError(PE_WRONG_SIGNATURE, LibraryError("TIFF decoder: libtiff cannot read the picture."));
         CWriteAccess access(bitmap_);
+        std::unique_ptr<uint32_t[]> ownRaster;
+        uint32_t* raster = BottomUpPixels(bitmap_);
+        if (raster == nullptr) {
+            ownRaster = AllocateOrThrow<uint32_t>(static_cast<uint64_t>(width) * height,
+                                                  "Out of memory allocating TIFF buffer.");
+            raster = ownRaster.get();
+        }
+        if (!TIFFRGBAImageGet(image.Get(), raster, width, height))
+            ThrowDecodeError(PE_WRONG_SIGNATURE, LibraryError("TIFF decoder: libtiff cannot read the picture."));
         for (uint32_t line = 0; line < height; ++line)
-            StoreRow(raster.get() + static_cast<uint64_t>(height - 1 - line) * width, width,
-                     reinterpret_cast<BgraPixel*>(bitmap_.GetLines()[line]));
+            StoreRow(raster + static_cast<uint64_t>(height - 1 - line) * width, width,
+                     reinterpret_cast<uint32_t*>(bitmap_.GetLines()[line]));
     }
 
 private:
-    static void StoreRow(const uint32_t* rgba, uint32_t width, BgraPixel* line)
+    // Swaps red and blue: 0xAABBGGRR becomes 0xAARRGGBB, the word of a
+    // BgraPixel. In place when the raster is the bitmap.
+    static void StoreRow(const uint32_t* rgba, uint32_t width, uint32_t* line)
     {
         for (uint32_t x = 0; x < width; ++x) {
             uint32_t value = rgba[x];
-            line[x] = {static_cast<uint8_t>(TIFFGetB(value)), static_cast<uint8_t>(TIFFGetG(value)),
-                       static_cast<uint8_t>(TIFFGetR(value)), static_cast<uint8_t>(TIFFGetA(value))};
+            line[x] = (value & 0xFF00FF00u) | (value >> 16 & 0xFFu) | (value & 0xFFu) << 16;
         }
     }
 

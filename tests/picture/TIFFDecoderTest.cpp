@@ -5,6 +5,7 @@
 
 #include <random>
 
+#include "picture/bitmap/PlainBitmap.h"
 #include "picture/decoding/TextException.h"
 #include "picture/formats/TIFFDecoder.h"
 #include "picture/formats/TiffMemoryClient.h"
@@ -301,6 +302,7 @@ TEST(TIFFDecoder, TheRgbaPathGivesWhatLibtiffReads)
         palette.colorMap.push_back(static_cast<uint16_t>(i * 1300));
     cases.push_back({"palette wanted at 32 bits", palette, 32});
 
+    CTIFFDecoder decoder;
     for (const Case& c : cases) {
         std::vector<uint8_t> bytes = WriteTiff(c.image);
         DecodeResult result = Decode(bytes, c.wantedDepth);
@@ -308,6 +310,10 @@ TEST(TIFFDecoder, TheRgbaPathGivesWhatLibtiffReads)
         EXPECT_EQ(result.bitmap->GetBitsPerPixel(), 32) << c.name;
         EXPECT_EQ(result.bitmap->GetAlphaFlag(), c.image.extraSample.has_value()) << c.name;
         ExpectSameAsLibtiff(bytes, *result.bitmap, c.name);
+        // libtiff fills a DIB's bottom-up rows in place; top-down rows take a raster of their own.
+        CPlainBitmap topDown;
+        decoder.DecodeMemory(bytes.data(), bytes.size(), topDown, c.wantedDepth);
+        ExpectSameAsLibtiff(bytes, topDown, std::string(c.name) + ", top-down rows");
     }
     // The reference itself: an uncompressed RGB picture is the scene, top row first.
     DecodeResult plain = Decode(WriteTiff(Rgb(19, 13)));

@@ -63,27 +63,43 @@ struct TiffCloser {
 };
 using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
 
-TiffRgba ReadRgba(TIFF* tiff)
+bool ReadRgba(TIFF* tiff, TiffRgba& result)
 {
-    TiffRgba result;
     if (tiff == nullptr)
-        return result;
+        return false;
     TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &result.width);
     TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &result.height);
     result.pixels.resize(static_cast<size_t>(result.width) * result.height);
-    if (!TIFFReadRGBAImageOriented(tiff, result.width, result.height, result.pixels.data(), ORIENTATION_TOPLEFT, 0))
+    return TIFFReadRGBAImageOriented(tiff, result.width, result.height, result.pixels.data(), ORIENTATION_TOPLEFT, 0);
+}
+
+TiffRgba ReadRgba(TIFF* tiff)
+{
+    TiffRgba result;
+    if (!ReadRgba(tiff, result))
         return {};
     return result;
 }
 
+TIFF* OpenBytes(InputBytes& in)
+{
+    return TIFFClientOpen("reference", "r", &in, ReadBytes, WriteNothing, SeekBytes, CloseNothing, SizeOfBytes,
+                          MapBytes, UnmapNothing);
+}
+
 }  // namespace
+
+bool ReadTiffRgbaInto(const std::vector<uint8_t>& bytes, TiffRgba& result)
+{
+    InputBytes in {bytes};
+    TiffHandle tiff(OpenBytes(in));
+    return ReadRgba(tiff.get(), result);
+}
 
 TiffRgba ReadTiffRgba(const std::vector<uint8_t>& bytes)
 {
-    InputBytes in {bytes};
-    TiffHandle tiff(TIFFClientOpen("reference", "r", &in, ReadBytes, WriteNothing, SeekBytes, CloseNothing,
-                                   SizeOfBytes, MapBytes, UnmapNothing));
-    return ReadRgba(tiff.get());
+    TiffRgba result;
+    return ReadTiffRgbaInto(bytes, result) ? result : TiffRgba {};
 }
 
 TiffRgba ReadTiffRgbaFile(const std::string& path)

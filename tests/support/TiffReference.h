@@ -15,4 +15,6 @@ struct TiffRgba {
 };
 
 TiffRgba ReadTiffRgba(const std::vector<uint8_t>& bytes);
+// The same into `result`, whose pixel storage is reused; false when libtiff refuses.
+bool ReadTiffRgbaInto(const std::vector<uint8_t>& bytes, TiffRgba& result);
 TiffRgba ReadTiffRgbaFile(const std::string& path);
