@@ -41,6 +41,8 @@ void CheckPictureSize(uint32_t width, uint32_t height, int depth)
                          FormatText("TIFF decoder: the picture size %u x %u is too large.", width, height));
 }
 
+constexpr const char* kCannotRead = "TIFF decoder: libtiff cannot read the picture.";
+
 // libtiff's most recent error, or `fallback` when it reported none.
 std::string LibraryError(const std::string& fallback)
 {
@@ -130,7 +132,7 @@ private:
         int step = 255 / (count - 1);
         for (int i = 0; i < count; ++i) {
             auto grey = static_cast<uint8_t>(step * i);
-            palette_[minIsWhite ? count - 1 - i : i] = {grey, grey, grey, 255};
+            palette_[minIsWhite ? count - 1 - i : i] = OpaqueBgra(grey, grey, grey);
         }
     }
 
@@ -162,7 +164,8 @@ private:
             ThrowDecodeError(PE_UNSUPPORTED_VARIANT, LibraryError("TIFF decoder: no scanline size."));
         uint64_t packedBytes = (static_cast<uint64_t>(width_) * bitsPerSample_ + 7) / 8;
         uint64_t bufferSize = std::max<uint64_t>(static_cast<uint64_t>(scanlineSize), packedBytes);
-        std::unique_ptr<uint8_t[]> scanline = AllocateOrThrow<uint8_t>(bufferSize, "Out of memory allocating TIFF buffer.");
+        std::unique_ptr<uint8_t[]> scanline =
+            AllocateOrThrow<uint8_t>(bufferSize, "Out of memory allocating TIFF buffer.");
         CWriteAccess access(bitmap_);
         for (uint32_t row = 0; row < height_; ++row) {
             // Cleared, so that a row the codec leaves short ends in index 0, not in the row before.
@@ -235,12 +238,11 @@ class RgbaImage {
 public:
     explicit RgbaImage(TIFF* tiff)
     {
+        // libtiff gives the reason for a refusal here in the message, not to the error handler.
         char message[1024] = "";
-        if (!TIFFRGBAImageBegin(&image_, tiff, 0, message)) {
-            // The reason is in the message buffer, not in the error handler's text.
-            ThrowDecodeError(PE_WRONG_SIGNATURE, message[0] != '\0' ? std::string(message) + "\n"
-                                                                     : LibraryError("TIFF decoder: libtiff cannot read the picture."));
-        }
+        if (!TIFFRGBAImageBegin(&image_, tiff, 0, message))
+            ThrowDecodeError(PE_WRONG_SIGNATURE,
+                             message[0] != '\0' ? std::string(message) + "\n" : LibraryError(kCannotRead));
         // libtiff cannot turn a picture stored turned by a quarter, and would
         // flip or mirror it instead; its rows are kept as stored.
         if (image_.orientation > ORIENTATION_BOTLEFT)
@@ -298,7 +300,7 @@ public:
             raster = ownRaster.get();
         }
         if (!TIFFRGBAImageGet(image.Get(), raster, width, height))
-            ThrowDecodeError(PE_WRONG_SIGNATURE, LibraryError("TIFF decoder: libtiff cannot read the picture."));
+            ThrowDecodeError(PE_WRONG_SIGNATURE, LibraryError(kCannotRead));
         for (uint32_t line = 0; line < height; ++line)
             StoreRow(raster + static_cast<uint64_t>(height - 1 - line) * width, width,
                      reinterpret_cast<uint32_t*>(bitmap_.GetLines()[line]));

@@ -69,6 +69,11 @@ BgraPixel ColorOf(const std::array<uint8_t, 3>& color)
     return OpaqueBgra(color[0], color[1], color[2]);
 }
 
+std::optional<BgraPixel> PatternColor(int x, int y)
+{
+    return ColorOf(kColors[Pattern(x, y)]);
+}
+
 }  // namespace
 
 TEST(GIFDecoder, IndicesAndColourMapsOf87aAnd89aFiles)
@@ -92,20 +97,16 @@ TEST(GIFDecoder, IndicesAndColourMapsOf87aAnd89aFiles)
         ASSERT_TRUE(wide.Ok()) << wide.text;
         EXPECT_EQ(wide.bitmap->GetBitsPerPixel(), 32);
         EXPECT_FALSE(wide.bitmap->GetAlphaFlag());
-        ExpectColors(
-            *wide.bitmap, [](int x, int y) -> std::optional<BgraPixel> { return ColorOf(kColors[Pattern(x, y)]); }, 0,
-            "32 bits");
+        ExpectColors(*wide.bitmap, PatternColor, 0, "32 bits");
     }
 }
 
-TEST(GIFDecoder, InterlacedImagesGiveTheSamePictureAsTheirTwins)
+TEST(GIFDecoder, InterlacedRowsLandInTheirPlaces)
 {
     for (int height : {1, 2, 3, 4, 5, 8, 9, 17}) {
         DecodeResult interlaced = Decode(OneFrame(5, height, true));
         ASSERT_TRUE(interlaced.Ok()) << interlaced.text;
-        ExpectColors(
-            *interlaced.bitmap, [](int x, int y) -> std::optional<BgraPixel> { return ColorOf(kColors[Pattern(x, y)]); },
-            0, "interlaced, height " + std::to_string(height));
+        ExpectColors(*interlaced.bitmap, PatternColor, 0, "interlaced, height " + std::to_string(height));
     }
 }
 

@@ -91,6 +91,12 @@ void PutFrame(const GifOutput& out, const GifFrame& frame)
     if (frame.transparentIndex >= 0)
         PutTransparency(out, frame.transparentIndex);
     ColorMap local = MakeMap(frame.colors);
+    // giflib 5.2 forgets, without freeing it, the previous image's own map
+    // when this image has none.
+    if (!local && out->Image.ColorMap != nullptr) {
+        GifFreeMapObject(out->Image.ColorMap);
+        out->Image.ColorMap = nullptr;
+    }
     out.Check(EGifPutImageDesc(out.Get(), frame.left, frame.top, frame.width, frame.height, frame.interlaced,
                                local.get()));
     std::vector<GifPixelType> row(static_cast<size_t>(frame.width));

@@ -140,7 +140,8 @@ void WriteTiles(TIFF* tiff, const TiffImage& image)
             for (uint32_t left = 0; left < image.width; left += image.tileWidth) {
                 std::fill(tile.begin(), tile.end(), 0);
                 for (uint32_t y = top; y < std::min(image.height, top + image.tileLength); ++y) {
-                    size_t start = (static_cast<size_t>(plane) * image.height + y) * RowBytes(image) + left * pixelBytes;
+                    size_t start =
+                        (static_cast<size_t>(plane) * image.height + y) * RowBytes(image) + left * pixelBytes;
                     size_t count = std::min<size_t>(image.width - left, image.tileWidth) * pixelBytes;
                     std::copy_n(image.pixels.begin() + static_cast<long>(start), count,
                                 tile.begin() + static_cast<long>((y - top) * tileRowBytes));
