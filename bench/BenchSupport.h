@@ -1,6 +1,7 @@
 #pragma once
 
 #include <benchmark/benchmark.h>
+#include <stb/stb_image.h>
 
 #include <cstdint>
 #include <vector>
@@ -28,4 +29,23 @@ inline void BenchDecode(benchmark::State& state, CPictureDecoder& decoder, const
         benchmark::DoNotOptimize(bitmap.GetLines());
     }
     CountMegapixels(state, bitmap.GetWidth(), bitmap.GetHeight());
+}
+
+// stb_image decoding the same bytes each iteration, as the independent peer.
+inline void BenchStbImage(benchmark::State& state, const std::vector<uint8_t>& bytes)
+{
+    for (auto _ : state) {
+        int width = 0;
+        int height = 0;
+        int channels = 0;
+        stbi_uc* pixels = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height,
+                                                &channels, 0);
+        if (pixels == nullptr) {
+            state.SkipWithError(stbi_failure_reason());
+            return;
+        }
+        benchmark::DoNotOptimize(pixels);
+        stbi_image_free(pixels);
+    }
+    CountMegapixels(state);
 }

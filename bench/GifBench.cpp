@@ -2,7 +2,6 @@
 // stb_image on the same bytes.
 
 #include <gif_lib.h>
-#include <stb/stb_image.h>
 
 #include <cstring>
 
@@ -83,21 +82,7 @@ void Giflib(benchmark::State& state)
 
 void Stb(benchmark::State& state)
 {
-    const std::vector<uint8_t>& file = SceneFile();
-    for (auto _ : state) {
-        int width = 0;
-        int height = 0;
-        int channels = 0;
-        stbi_uc* pixels = stbi_load_from_memory(file.data(), static_cast<int>(file.size()), &width, &height,
-                                                &channels, 0);
-        if (pixels == nullptr) {
-            state.SkipWithError(stbi_failure_reason());
-            return;
-        }
-        benchmark::DoNotOptimize(pixels);
-        stbi_image_free(pixels);
-    }
-    CountMegapixels(state);
+    BenchStbImage(state, SceneFile());
 }
 
 }  // namespace

@@ -67,12 +67,14 @@ public:
     {
         ChooseDestinationDepth(8, wantedDepth_);
         Open();
-        // A screen of 0 x 0 takes the extent of the first image.
-        if (gif_->SWidth != 0 || gif_->SHeight != 0)
-            CreateScreen(gif_->SWidth, gif_->SHeight);
+        // A screen of 0 x 0 takes the extent of the first image. The screen is
+        // made when that image arrives, so a file without images allocates nothing.
+        zeroScreen_ = gif_->SWidth == 0 && gif_->SHeight == 0;
+        if (!zeroScreen_)
+            CheckScreen(gif_->SWidth, gif_->SHeight);
         ReadRecords();
         if (!created_)
-            ThrowDecodeError(PE_FORMAT_ERROR, "GIF decoder: the logical screen is 0 x 0 and no image follows.");
+            ThrowDecodeError(PE_FORMAT_ERROR, "GIF decoder: the file holds no image.");
         SetPalette();
         gif_.reset();
         if (wantedDepth_ == 32)
@@ -161,8 +163,10 @@ private:
             return;
         ++imageCount_;
         const GifImageDesc& image = gif_->Image;
-        if (!created_)
+        if (!created_ && zeroScreen_)
             CreateScreen(image.Left + image.Width, image.Top + image.Height);
+        else if (!created_)
+            CreateScreen(gif_->SWidth, gif_->SHeight);
 #ifndef NDEBUG
         if (image.Left + image.Width > bitmap_.GetWidth() || image.Top + image.Height > bitmap_.GetHeight())
             std::fprintf(stderr, "Image %d is not confined to screen dimension, aborted.\n", imageCount_);
@@ -228,6 +232,7 @@ private:
     int& wantedDepth_;
     GifInput input_;
     GifHandle gif_;
+    bool zeroScreen_ = false;
     bool created_ = false;
     int imageCount_ = 0;
 };

@@ -183,6 +183,10 @@ TEST(GIFDecoder, ScreenSizes)
         DecodeResult refused = Decode(picture);
         EXPECT_EQ(refused.code, PE_FORMAT_ERROR) << refused.text;
     }
+    // A screen without any image is no picture, however large it claims to be.
+    DecodeResult noImage = Decode(Screen(12800, 18775, 0));
+    EXPECT_EQ(noImage.code, PE_FORMAT_ERROR);
+    EXPECT_EQ(noImage.text, "Decoder error: GIF decoder: the file holds no image.\n");
 }
 
 TEST(GIFDecoder, UnknownBytesBetweenRecordsAreSkipped)

@@ -10,7 +10,6 @@
 #include "tests/support/TempFolder.h"
 #include "tests/support/TiffReference.h"
 
-#include <tiffio.h>
 
 namespace {
 
@@ -67,19 +66,7 @@ bool ExpectSamePixelsAsLibtiff(const CorpusFile& file, const TiffRgba& reference
 {
     if (reference.pixels.empty())
         return false;
-    EXPECT_EQ(reference.width, static_cast<uint32_t>(bitmap.GetWidth())) << file.name;
-    EXPECT_EQ(reference.height, static_cast<uint32_t>(bitmap.GetHeight())) << file.name;
-    if (reference.width != static_cast<uint32_t>(bitmap.GetWidth()) ||
-        reference.height != static_cast<uint32_t>(bitmap.GetHeight()))
-        return true;
-    ExpectColors(
-        bitmap,
-        [&](int x, int y) -> std::optional<BgraPixel> {
-            uint32_t value = reference.pixels[static_cast<size_t>(y) * reference.width + static_cast<size_t>(x)];
-            return BgraPixel {static_cast<uint8_t>(TIFFGetB(value)), static_cast<uint8_t>(TIFFGetG(value)),
-                              static_cast<uint8_t>(TIFFGetR(value)), static_cast<uint8_t>(TIFFGetA(value))};
-        },
-        bitmap.GetBitsPerPixel() == 32 ? 0 : 7, file.name);
+    ExpectSameAsTiffReference(bitmap, reference, bitmap.GetBitsPerPixel() == 32 ? 0 : 7, file.name);
     return true;
 }
 

@@ -72,17 +72,7 @@ BgraPixel GreyColor(uint8_t level)
 // Every pixel as libtiff's own RGBA reader finds it.
 void ExpectSameAsLibtiff(const std::vector<uint8_t>& bytes, const CPictureBitmap& bitmap, const std::string& what)
 {
-    TiffRgba reference = ReadTiffRgba(bytes);
-    ASSERT_EQ(reference.width, static_cast<uint32_t>(bitmap.GetWidth())) << what;
-    ASSERT_EQ(reference.height, static_cast<uint32_t>(bitmap.GetHeight())) << what;
-    ExpectColors(
-        bitmap,
-        [&](int x, int y) -> std::optional<BgraPixel> {
-            uint32_t value = reference.pixels[static_cast<size_t>(y) * reference.width + static_cast<size_t>(x)];
-            return BgraPixel {static_cast<uint8_t>(TIFFGetB(value)), static_cast<uint8_t>(TIFFGetG(value)),
-                              static_cast<uint8_t>(TIFFGetR(value)), static_cast<uint8_t>(TIFFGetA(value))};
-        },
-        0, what);
+    ExpectSameAsTiffReference(bitmap, ReadTiffRgba(bytes), 0, what);
 }
 
 // The value field of a tag in a little-endian TIFF, or of its `index`th value

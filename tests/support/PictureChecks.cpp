@@ -63,6 +63,19 @@ void ExpectColors(const CPictureBitmap& bitmap, const ExpectedColor& expected, i
         }
 }
 
+void ExpectSameAsTiffReference(const CPictureBitmap& bitmap, const TiffRgba& reference, int tolerance,
+                               const std::string& what)
+{
+    if (reference.width != static_cast<uint32_t>(bitmap.GetWidth()) ||
+        reference.height != static_cast<uint32_t>(bitmap.GetHeight())) {
+        ADD_FAILURE() << what << ": " << bitmap.GetWidth() << " x " << bitmap.GetHeight() << " instead of "
+                      << reference.width << " x " << reference.height;
+        return;
+    }
+    ExpectColors(
+        bitmap, [&](int x, int y) -> std::optional<BgraPixel> { return reference.ColorAt(x, y); }, tolerance, what);
+}
+
 std::string Describe(const BgraPixel& pixel)
 {
     return "(" + std::to_string(pixel.red) + ", " + std::to_string(pixel.green) + ", " + std::to_string(pixel.blue) +

@@ -9,6 +9,7 @@
 #include "picture/bitmap/DibSectionBitmap.h"
 #include "picture/decoding/PictureDecoder.h"
 #include "picture/decoding/PictureError.h"
+#include "tests/support/TiffReference.h"
 
 // The outcome of one decode: the bitmap, or the error's code and text.
 struct DecodeResult {
@@ -31,6 +32,10 @@ BgraPixel ColorAt(const CPictureBitmap& bitmap, int x, int y);
 // first few differences are reported with `what`.
 using ExpectedColor = std::function<std::optional<BgraPixel>(int x, int y)>;
 void ExpectColors(const CPictureBitmap& bitmap, const ExpectedColor& expected, int tolerance, const std::string& what);
+
+// Expects the size of libtiff's reading and every pixel within `tolerance` of it.
+void ExpectSameAsTiffReference(const CPictureBitmap& bitmap, const TiffRgba& reference, int tolerance,
+                               const std::string& what);
 
 // For readable failure messages: "(r, g, b, a)".
 std::string Describe(const BgraPixel& pixel);

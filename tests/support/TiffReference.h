@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "picture/bitmap/BgraPixel.h"
+
 // libtiff's own RGBA reader on its own, as the reference the decoder's
 // results are compared with: TIFFReadRGBAImageOriented, top row first, not
 // stopping at errors; bytes in memory are mapped as the decoder maps them. Values are packed as libtiff packs them (red in the
@@ -12,6 +14,8 @@ struct TiffRgba {
     uint32_t width = 0;
     uint32_t height = 0;
     std::vector<uint32_t> pixels;
+
+    BgraPixel ColorAt(int x, int y) const;
 };
 
 TiffRgba ReadTiffRgba(const std::vector<uint8_t>& bytes);

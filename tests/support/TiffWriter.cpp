@@ -9,55 +9,9 @@
 
 #include "tests/support/ByteWriter.h"
 #include "tests/support/TestPictures.h"
+#include "tests/support/TiffBytes.h"
 
 namespace {
-
-// A growing block that libtiff writes into.
-struct OutputBytes {
-    std::vector<uint8_t> bytes;
-    uint64_t position = 0;
-};
-
-tmsize_t WriteBytes(thandle_t handle, void* data, tmsize_t count)
-{
-    auto* out = static_cast<OutputBytes*>(handle);
-    uint64_t end = out->position + static_cast<uint64_t>(count);
-    if (end > out->bytes.size())
-        out->bytes.resize(end);
-    std::memcpy(out->bytes.data() + out->position, data, static_cast<size_t>(count));
-    out->position = end;
-    return count;
-}
-
-tmsize_t ReadNothing(thandle_t, void*, tmsize_t)
-{
-    return 0;
-}
-
-toff_t SeekBytes(thandle_t handle, toff_t offset, int origin)
-{
-    auto* out = static_cast<OutputBytes*>(handle);
-    uint64_t base = origin == SEEK_CUR ? out->position : origin == SEEK_END ? out->bytes.size() : 0;
-    out->position = base + offset;
-    return out->position;
-}
-
-int CloseNothing(thandle_t)
-{
-    return 0;
-}
-
-toff_t SizeOfBytes(thandle_t handle)
-{
-    return static_cast<OutputBytes*>(handle)->bytes.size();
-}
-
-int MapNothing(thandle_t, void**, toff_t*)
-{
-    return 0;
-}
-
-void UnmapNothing(thandle_t, void*, toff_t) {}
 
 struct TiffCloser {
     void operator()(TIFF* tiff) const { TIFFClose(tiff); }
@@ -166,16 +120,14 @@ void WriteTiffInto(TIFF* tiff, const TiffImage& image)
 
 std::vector<uint8_t> WriteTiff(const TiffImage& image)
 {
-    OutputBytes out;
+    std::vector<uint8_t> bytes;
     {
-        std::unique_ptr<TIFF, TiffCloser> tiff(TIFFClientOpen("test", image.bigEndian ? "wb" : "wl", &out, ReadNothing,
-                                                              WriteBytes, SeekBytes, CloseNothing, SizeOfBytes,
-                                                              MapNothing, UnmapNothing));
+        std::unique_ptr<TIFF, TiffCloser> tiff(CreateTiffBytes(bytes, image.bigEndian));
         if (!tiff)
             throw std::runtime_error("libtiff cannot open the output");
         WriteTiffInto(tiff.get(), image);
     }
-    return out.bytes;
+    return bytes;
 }
 
 std::vector<uint8_t> PackSamples(const std::vector<std::vector<uint32_t>>& rows, int bits)
