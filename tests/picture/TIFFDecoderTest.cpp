@@ -422,35 +422,3 @@ TEST(TiffMemoryClient, ReadsNothingOutsideTheBlock)
     EXPECT_EQ(TIFFGetWriteProc(tiff)(client, buffer, 4), 0) << "a block opened for reading is never written";
     TIFFClose(tiff);
 }
-
-TEST(TiffMemoryClient, WritesIntoABlockAndNeverPastItsEnd)
-{
-    CTIFFDecoder decoder;
-    std::vector<uint8_t> block(4096, 0xEE);
-    size_t size = 0;
-    auto write = [&](size_t capacity) {
-        TIFF* tiff = OpenTiffMemory(block.data(), capacity, &size);
-        if (tiff == nullptr)
-            return false;
-        bool written = true;
-        try {
-            WriteTiffInto(tiff, Grey(8, 4, 8));
-        } catch (const std::runtime_error&) {
-            written = false;
-        }
-        TIFFClose(tiff);
-        return written;
-    };
-    ASSERT_TRUE(write(2048));
-    ASSERT_GT(size, 0u);
-    ASSERT_LE(size, 2048u);
-    EXPECT_EQ(block[2048], 0xEE);
-    DecodeResult result = DecodeBytes(decoder, {block.begin(), block.begin() + static_cast<long>(size)});
-    ASSERT_TRUE(result.Ok()) << result.text;
-    EXPECT_EQ(IndexAt(*result.bitmap, 7, 3), static_cast<int>(RampSample(7, 3, 256)));
-
-    std::fill(block.begin(), block.end(), 0xEE);
-    EXPECT_FALSE(write(64));
-    EXPECT_LE(size, 64u);
-    EXPECT_TRUE(std::all_of(block.begin() + 64, block.end(), [](uint8_t byte) { return byte == 0xEE; }));
-}

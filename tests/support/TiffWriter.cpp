@@ -104,9 +104,7 @@ void WriteTiles(TIFF* tiff, const TiffImage& image)
             }
 }
 
-}  // namespace
-
-void WriteTiffInto(TIFF* tiff, const TiffImage& image)
+void WriteImage(TIFF* tiff, const TiffImage& image)
 {
     if (image.pixels.size() < RowBytes(image) * image.height * Planes(image))
         throw std::runtime_error("WriteTiff: fewer pixels than the picture needs");
@@ -118,6 +116,8 @@ void WriteTiffInto(TIFF* tiff, const TiffImage& image)
     Check(TIFFWriteDirectory(tiff), "the directory");
 }
 
+}  // namespace
+
 std::vector<uint8_t> WriteTiff(const TiffImage& image)
 {
     std::vector<uint8_t> bytes;
@@ -125,7 +125,7 @@ std::vector<uint8_t> WriteTiff(const TiffImage& image)
         std::unique_ptr<TIFF, TiffCloser> tiff(CreateTiffBytes(bytes, image.bigEndian));
         if (!tiff)
             throw std::runtime_error("libtiff cannot open the output");
-        WriteTiffInto(tiff.get(), image);
+        WriteImage(tiff.get(), image);
     }
     return bytes;
 }

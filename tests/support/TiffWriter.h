@@ -1,6 +1,6 @@
 #pragma once
 
-#include <tiffio.h>
+#include <tiff.h>
 
 #include <cstdint>
 #include <optional>
@@ -33,8 +33,6 @@ struct TiffImage {
 
 // Throws std::runtime_error when libtiff refuses.
 std::vector<uint8_t> WriteTiff(const TiffImage& image);
-// The same into a TIFF opened for writing by the caller, who closes it.
-void WriteTiffInto(TIFF* tiff, const TiffImage& image);
 
 // Packs one sample value per entry (rows top-down) into rows of `bits` bits per
 // sample, most significant bits first; 16 bits are stored in host order.
