@@ -51,12 +51,17 @@ void CheckCreateArguments(int width, int height, int bitsPerPixel)
 {
     if (bitsPerPixel != 1 && bitsPerPixel != 8 && bitsPerPixel != 32)
         throw CTextException(PE_FORMAT_ERROR, "Bitmaps have 1, 8 or 32 bits per pixel.");
-    if (width < 1 || height < 1 || width > kMaxBitmapSide || height > kMaxBitmapSide ||
-        gdi::DibStride(width, bitsPerPixel) * height > kMaxBitmapBytes)
+    if (width < 1 || height < 1 || !FitsBitmapLimits(width, height, bitsPerPixel))
         throw CTextException(PE_ALLOC_FAILED, "Out of memory creating bitmap.");
 }
 
 }  // namespace
+
+bool FitsBitmapLimits(int64_t width, int64_t height, int bitsPerPixel)
+{
+    return width <= kMaxBitmapSide && height <= kMaxBitmapSide &&
+           gdi::DibStride(width, bitsPerPixel) * height <= kMaxBitmapBytes;
+}
 
 void FillGreyRamp(BgraPixel* palette, int count)
 {

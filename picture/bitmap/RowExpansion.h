@@ -11,6 +11,6 @@ void ExpandIndexRow2(BgraPixel* destination, const uint8_t* source, int count, c
 void ExpandIndexRow4(BgraPixel* destination, const uint8_t* source, int count, const BgraPixel* colors);
 void ExpandIndexRow8(BgraPixel* destination, const uint8_t* source, int count, const BgraPixel* colors);
 
-// Unpacks `count` palette indices of 1, 2, 4 or 8 bits, most significant bits
-// first, into one byte each.
-void UnpackIndexRow(uint8_t* destination, const uint8_t* source, int count, int bitsPerIndex);
+// Unpack `count` samples of `bits` bits (1 to 8), most significant bits
+// first, into one palette index per byte.
+void UnpackIndexRow(uint8_t* destination, const uint8_t* source, int count, int bits);

@@ -9,10 +9,12 @@
 #include "picture/decoding/TextException.h"
 #include "picture/decoding/Trace.h"
 #include "picture/formats/BMPDecoder.h"
+#include "picture/formats/GIFDecoder.h"
 #include "picture/formats/PCXDecoder.h"
 #include "picture/formats/PGMDecoder.h"
 #include "picture/formats/PICTDecoder.h"
 #include "picture/formats/TGADecoder.h"
+#include "picture/formats/TIFFDecoder.h"
 
 namespace {
 
@@ -106,10 +108,14 @@ uint32_t DwordAt(const uint8_t* bytes, size_t offset)
 CAutoDecoder::CAutoDecoder()
     : bmpDecoder_(std::make_unique<CBMPDecoder>())
 {
+    // Created in the order BMP, TGA, TIFF, JPEG, PICT, PNG, metafile, PCX, PGM,
+    // GIF: the PICT decoder uses the JPEG decoder.
     tgaDecoder_ = std::make_unique<CTGADecoder>();
+    tiffDecoder_ = std::make_unique<CTIFFDecoder>();
     pictDecoder_ = std::make_unique<CPICTDecoder>(jpegDecoder_.get());
     pcxDecoder_ = std::make_unique<CPCXDecoder>();
     pgmDecoder_ = std::make_unique<CPGMDecoder>();
+    gifDecoder_ = std::make_unique<CGIFDecoder>();
 }
 
 CAutoDecoder::~CAutoDecoder() = default;

@@ -1,6 +1,9 @@
 #include "tests/support/PictureChecks.h"
 
+#include <cstdlib>
 #include <ostream>
+
+#include <gtest/gtest.h>
 
 #include "picture/decoding/TextException.h"
 
@@ -41,6 +44,36 @@ BgraPixel ColorAt(const CPictureBitmap& bitmap, int x, int y)
     if (bitmap.GetBitsPerPixel() == 32)
         return reinterpret_cast<const BgraPixel*>(bitmap.GetLines()[y])[x];
     return bitmap.GetPalette()[IndexAt(bitmap, x, y)];
+}
+
+void ExpectColors(const CPictureBitmap& bitmap, const ExpectedColor& expected, int tolerance, const std::string& what)
+{
+    auto near = [tolerance](int a, int b) { return std::abs(a - b) <= tolerance; };
+    int mismatches = 0;
+    for (int y = 0; y < bitmap.GetHeight() && mismatches < 3; ++y)
+        for (int x = 0; x < bitmap.GetWidth() && mismatches < 3; ++x) {
+            std::optional<BgraPixel> wanted = expected(x, y);
+            BgraPixel actual = ColorAt(bitmap, x, y);
+            if (wanted && !(near(actual.red, wanted->red) && near(actual.green, wanted->green) &&
+                            near(actual.blue, wanted->blue) && near(actual.alpha, wanted->alpha))) {
+                ++mismatches;
+                ADD_FAILURE() << what << " at (" << x << ", " << y << "): " << Describe(actual) << " instead of "
+                              << Describe(*wanted);
+            }
+        }
+}
+
+void ExpectSameAsTiffReference(const CPictureBitmap& bitmap, const TiffRgba& reference, int tolerance,
+                               const std::string& what)
+{
+    if (reference.width != static_cast<uint32_t>(bitmap.GetWidth()) ||
+        reference.height != static_cast<uint32_t>(bitmap.GetHeight())) {
+        ADD_FAILURE() << what << ": " << bitmap.GetWidth() << " x " << bitmap.GetHeight() << " instead of "
+                      << reference.width << " x " << reference.height;
+        return;
+    }
+    ExpectColors(
+        bitmap, [&](int x, int y) -> std::optional<BgraPixel> { return reference.ColorAt(x, y); }, tolerance, what);
 }
 
 std::string Describe(const BgraPixel& pixel)

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "picture/bitmap/DibSectionBitmap.h"
 #include "picture/decoding/PictureDecoder.h"
 #include "picture/decoding/PictureError.h"
+#include "tests/support/TiffReference.h"
 
 // The outcome of one decode: the bitmap, or the error's code and text.
 struct DecodeResult {
@@ -23,6 +26,16 @@ DecodeResult DecodeFileAt(CPictureDecoder& decoder, const std::string& path, int
 int IndexAt(const CPictureBitmap& bitmap, int x, int y);
 // The colour at (x, y): the pixel of a 32-bit bitmap, the palette entry otherwise.
 BgraPixel ColorAt(const CPictureBitmap& bitmap, int x, int y);
+
+// Expects the colour (and alpha) of every pixel to lie within `tolerance` of
+// `expected`(x, y); pixels for which it gives nothing are not compared. The
+// first few differences are reported with `what`.
+using ExpectedColor = std::function<std::optional<BgraPixel>(int x, int y)>;
+void ExpectColors(const CPictureBitmap& bitmap, const ExpectedColor& expected, int tolerance, const std::string& what);
+
+// Expects the size of libtiff's reading and every pixel within `tolerance` of it.
+void ExpectSameAsTiffReference(const CPictureBitmap& bitmap, const TiffRgba& reference, int tolerance,
+                               const std::string& what);
 
 // For readable failure messages: "(r, g, b, a)".
 std::string Describe(const BgraPixel& pixel);

@@ -82,3 +82,11 @@ std::vector<std::vector<uint32_t>> Widen(const std::vector<std::vector<uint8_t>>
         wide.emplace_back(row.begin(), row.end());
     return wide;
 }
+
+std::vector<uint8_t> Flatten(const std::vector<std::vector<uint8_t>>& rows)
+{
+    std::vector<uint8_t> flat;
+    for (const auto& row : rows)
+        flat.insert(flat.end(), row.begin(), row.end());
+    return flat;
+}

@@ -19,3 +19,6 @@ std::vector<std::vector<uint8_t>> SceneIndices(int width, int height);
 std::vector<std::vector<uint8_t>> BandIndices(int width, int height, int colours);
 
 std::vector<std::vector<uint32_t>> Widen(const std::vector<std::vector<uint8_t>>& rows);
+
+// The rows one after the other.
+std::vector<uint8_t> Flatten(const std::vector<std::vector<uint8_t>>& rows);

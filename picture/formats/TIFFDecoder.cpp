@@ -1,0 +1,362 @@
+#include "picture/formats/TIFFDecoder.h"
+
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "picture/bitmap/RowExpansion.h"
+#include "picture/decoding/TextException.h"
+#include "picture/decoding/Trace.h"
+#include "picture/formats/TiffMemoryClient.h"
+#include "picture/formats/TiffMessages.h"
+
+namespace {
+
+struct TiffCloser {
+    void operator()(TIFF* tiff) const { TIFFClose(tiff); }
+};
+using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
+
+// The value of a tag, or `fallback` when the file does not have it.
+template <typename T>
+T FieldOr(TIFF* tiff, uint32_t tag, T fallback)
+{
+    T value = fallback;
+    TIFFGetField(tiff, tag, &value);
+    return value;
+}
+
+// Refuses an empty picture, or one the bitmap limits would refuse, before
+// anything is allocated for it.
+void CheckPictureSize(uint32_t width, uint32_t height, int depth)
+{
+    if (width == 0 || height == 0)
+        ThrowDecodeError(PE_FORMAT_ERROR, FormatText("TIFF decoder: the picture is %u x %u pixels.", width, height));
+    if (!FitsBitmapLimits(width, height, depth))
+        ThrowDecodeError(PE_FORMAT_ERROR,
+                         FormatText("TIFF decoder: the picture size %u x %u is too large.", width, height));
+}
+
+constexpr const char* kCannotRead = "TIFF decoder: libtiff cannot read the picture.";
+
+// libtiff's most recent error, or `fallback` when it reported none.
+std::string LibraryError(const std::string& fallback)
+{
+    std::string error = LastTiffError();
+    return error.empty() ? fallback + "\n" : error;
+}
+
+template <typename T>
+std::unique_ptr<T[]> AllocateOrThrow(uint64_t count, const char* message)
+{
+    std::unique_ptr<T[]> block(new (std::nothrow) T[count]());
+    if (!block)
+        ThrowDecodeError(PE_ALLOC_FAILED, message);
+    return block;
+}
+
+// One sample per pixel of up to 8 bits, in strips: indices into a palette
+// built from the photometric interpretation.
+class LoColorReader {
+public:
+    LoColorReader(TIFF* tiff, CPictureBitmap& bitmap, int& wantedDepth, PaletteBuffer& palette)
+        : tiff_(tiff), bitmap_(bitmap), wantedDepth_(wantedDepth), palette_(palette)
+    {
+    }
+
+    void Decode()
+    {
+        ReadHeader();
+        CheckHeader();
+        CreateBitmap();
+        BuildPalette();
+        ReadRows();
+        bitmap_.SetPaletteEntries(palette_.get());
+    }
+
+private:
+    void ReadHeader()
+    {
+        width_ = FieldOr<uint32_t>(tiff_, TIFFTAG_IMAGEWIDTH, 0);
+        height_ = FieldOr<uint32_t>(tiff_, TIFFTAG_IMAGELENGTH, 0);
+        bitsPerSample_ = FieldOr<uint16_t>(tiff_, TIFFTAG_BITSPERSAMPLE, 1);
+        photometric_ = FieldOr<uint16_t>(tiff_, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+        depth_ = bitsPerSample_ == 1 ? 1 : 8;
+        ReadOrientation();
+    }
+
+    void CheckHeader() const
+    {
+        if (bitsPerSample_ == 0)
+            ThrowDecodeError(PE_FORMAT_ERROR, "TIFF decoder: BitsPerSample is 0.");
+        CheckPictureSize(width_, height_, depth_);
+    }
+
+    void CreateBitmap()
+    {
+        if (wantedDepth_ == 0)
+            wantedDepth_ = depth_;
+        bitmap_.Create(static_cast<int>(width_), static_cast<int>(height_), depth_, false);
+    }
+
+    // Entries the picture does not use keep the grey ramp of a new bitmap.
+    void BuildPalette()
+    {
+        palette_ = AllocateOrThrow<BgraPixel>(256, "Out of memory allocating TIFF palette.");
+        FillGreyRamp(palette_.get(), 1 << depth_);
+        int count = 1 << bitsPerSample_;
+        switch (photometric_) {
+        case PHOTOMETRIC_MINISWHITE:
+            FillGreys(count, true);
+            break;
+        case PHOTOMETRIC_PALETTE:
+            FillColorMap(count);
+            break;
+        case PHOTOMETRIC_MINISBLACK:
+            FillGreys(count, false);
+            break;
+        default:
+            // Shown as grey levels, so the picture stays recognisable.
+            WriteTrace(2, "unexpected PhotometricInterpretation in CTIFFDecoder::DoLoColor()");
+            FillGreys(count, false);
+            break;
+        }
+    }
+
+    void FillGreys(int count, bool minIsWhite)
+    {
+        int step = 255 / (count - 1);
+        for (int i = 0; i < count; ++i) {
+            auto grey = static_cast<uint8_t>(step * i);
+            palette_[minIsWhite ? count - 1 - i : i] = OpaqueBgra(grey, grey, grey);
+        }
+    }
+
+    // Colour maps hold 16-bit values, but some writers store 8-bit ones: a map
+    // without any value above 255 is taken as 8-bit.
+    void FillColorMap(int count)
+    {
+        uint16_t* red = nullptr;
+        uint16_t* green = nullptr;
+        uint16_t* blue = nullptr;
+        if (!TIFFGetField(tiff_, TIFFTAG_COLORMAP, &red, &green, &blue))
+            return;
+        bool sixteenBit = false;
+        for (int i = 0; i < count; ++i)
+            sixteenBit = sixteenBit || red[i] > 255 || green[i] > 255 || blue[i] > 255;
+        auto component = [sixteenBit](uint16_t value) {
+            return static_cast<uint8_t>(sixteenBit ? value * 255 / 65535 : value);
+        };
+        for (int i = 0; i < count; ++i)
+            palette_[i] = OpaqueBgra(component(red[i]), component(green[i]), component(blue[i]));
+    }
+
+    // A row that cannot be read in the first third of the picture ends the
+    // decode; a later one repeats the row before it, so damaged files still show.
+    void ReadRows()
+    {
+        tmsize_t scanlineSize = TIFFScanlineSize(tiff_);
+        if (scanlineSize <= 0)
+            ThrowDecodeError(PE_UNSUPPORTED_VARIANT, LibraryError("TIFF decoder: no scanline size."));
+        uint64_t packedBytes = (static_cast<uint64_t>(width_) * bitsPerSample_ + 7) / 8;
+        uint64_t bufferSize = std::max<uint64_t>(static_cast<uint64_t>(scanlineSize), packedBytes);
+        std::unique_ptr<uint8_t[]> scanline =
+            AllocateOrThrow<uint8_t>(bufferSize, "Out of memory allocating TIFF buffer.");
+        CWriteAccess access(bitmap_);
+        for (uint32_t row = 0; row < height_; ++row) {
+            // Cleared, so that a row the codec leaves short ends in index 0, not in the row before.
+            std::fill_n(scanline.get(), bufferSize, 0);
+            bool read = TIFFReadScanline(tiff_, scanline.get(), row, 0) != -1;
+            if (!read && row < height_ / 3)
+                ThrowDecodeError(PE_UNSUPPORTED_VARIANT,
+                                 LibraryError(FormatText("TIFF decoder: row %u cannot be read.", row)));
+            if (read || row == 0)
+                StoreRow(scanline.get(), packedBytes, LineOf(row));
+            else
+                std::memcpy(LineOf(row), LineOf(row - 1), static_cast<size_t>(bitmap_.GetLineSize()));
+        }
+    }
+
+    // Rows stored bottom-up or right to left are flipped as libtiff's RGBA
+    // reader flips them, so a picture looks the same at every wanted depth.
+    // Pictures stored turned by a quarter keep their rows as stored.
+    void ReadOrientation()
+    {
+        uint16_t orientation = FieldOr<uint16_t>(tiff_, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+        flipRows_ = orientation == ORIENTATION_BOTRIGHT || orientation == ORIENTATION_BOTLEFT;
+        mirrorRows_ = orientation == ORIENTATION_TOPRIGHT || orientation == ORIENTATION_BOTRIGHT;
+    }
+
+    uint8_t* LineOf(uint32_t row) const { return bitmap_.GetLines()[flipRows_ ? height_ - 1 - row : row]; }
+
+    void StoreRow(const uint8_t* scanline, uint64_t packedBytes, uint8_t* line) const
+    {
+        if (depth_ == 1 || bitsPerSample_ == 8)
+            std::memcpy(line, scanline, packedBytes);
+        else
+            UnpackIndexRow(line, scanline, static_cast<int>(width_), bitsPerSample_);
+        if (mirrorRows_)
+            Mirror(line);
+    }
+
+    void Mirror(uint8_t* line) const
+    {
+        if (depth_ == 8) {
+            std::reverse(line, line + width_);
+            return;
+        }
+        std::vector<uint8_t> bits(line, line + (width_ + 7) / 8);
+        for (uint32_t x = 0; x < width_; ++x) {
+            uint32_t from = width_ - 1 - x;
+            uint8_t mask = static_cast<uint8_t>(0x80 >> (x % 8));
+            if ((bits[from / 8] >> (7 - from % 8)) & 1)
+                line[x / 8] |= mask;
+            else
+                line[x / 8] &= static_cast<uint8_t>(~mask);
+        }
+    }
+
+    TIFF* tiff_;
+    CPictureBitmap& bitmap_;
+    int& wantedDepth_;
+    PaletteBuffer& palette_;
+    uint32_t width_ = 0;
+    uint32_t height_ = 0;
+    uint16_t bitsPerSample_ = 1;
+    uint16_t photometric_ = PHOTOMETRIC_MINISBLACK;
+    int depth_ = 8;
+    bool flipRows_ = false;
+    bool mirrorRows_ = false;
+};
+
+// libtiff's RGBA image state, ended on every path once begun.
+class RgbaImage {
+public:
+    explicit RgbaImage(TIFF* tiff)
+    {
+        // libtiff gives the reason for a refusal here in the message, not to the error handler.
+        char message[1024] = "";
+        if (!TIFFRGBAImageBegin(&image_, tiff, 0, message))
+            ThrowDecodeError(PE_WRONG_SIGNATURE,
+                             message[0] != '\0' ? std::string(message) + "\n" : LibraryError(kCannotRead));
+        // libtiff cannot turn a picture stored turned by a quarter, and would
+        // flip or mirror it instead; its rows are kept as stored.
+        if (image_.orientation > ORIENTATION_BOTLEFT)
+            image_.orientation = ORIENTATION_TOPLEFT;
+    }
+    ~RgbaImage() { TIFFRGBAImageEnd(&image_); }
+    RgbaImage(const RgbaImage&) = delete;
+    RgbaImage& operator=(const RgbaImage&) = delete;
+
+    TIFFRGBAImage* operator->() { return &image_; }
+    TIFFRGBAImage* Get() { return &image_; }
+
+private:
+    TIFFRGBAImage image_ {};
+};
+
+// The bitmap's own pixels as libtiff's raster (bottom row first, rows
+// without gaps), when its rows lie that way, as a 32-bit DIB's do; else null.
+uint32_t* BottomUpPixels(CPictureBitmap& bitmap)
+{
+    uint8_t* const* lines = bitmap.GetLines();
+    int height = bitmap.GetHeight();
+    uint8_t* bottom = lines[height - 1];
+    auto stride = static_cast<size_t>(bitmap.GetWidth()) * 4;
+    for (int line = 0; line < height; ++line)
+        if (lines[line] != bottom + static_cast<size_t>(height - 1 - line) * stride)
+            return nullptr;
+    return reinterpret_cast<uint32_t*>(bottom);
+}
+
+// Anything else: libtiff's RGBA reader fills a raster (bottom row first, red
+// in the lowest byte) that becomes a 32-bit bitmap. Where the bitmap's rows
+// lie as the raster's do, libtiff fills the bitmap itself.
+class RgbaReader {
+public:
+    RgbaReader(TIFF* tiff, CPictureBitmap& bitmap, int& wantedDepth)
+        : tiff_(tiff), bitmap_(bitmap), wantedDepth_(wantedDepth)
+    {
+    }
+
+    void Decode()
+    {
+        ChooseDestinationDepth(32, wantedDepth_);
+        RgbaImage image(tiff_);
+        uint32_t width = image->width;
+        uint32_t height = image->height;
+        CheckPictureSize(width, height, 32);
+        bitmap_.Create(static_cast<int>(width), static_cast<int>(height), 32, image->alpha != 0);
+        CWriteAccess access(bitmap_);
+        std::unique_ptr<uint32_t[]> ownRaster;
+        uint32_t* raster = BottomUpPixels(bitmap_);
+        if (raster == nullptr) {
+            ownRaster = AllocateOrThrow<uint32_t>(static_cast<uint64_t>(width) * height,
+                                                  "Out of memory allocating TIFF buffer.");
+            raster = ownRaster.get();
+        }
+        if (!TIFFRGBAImageGet(image.Get(), raster, width, height))
+            ThrowDecodeError(PE_WRONG_SIGNATURE, LibraryError(kCannotRead));
+        for (uint32_t line = 0; line < height; ++line)
+            StoreRow(raster + static_cast<uint64_t>(height - 1 - line) * width, width,
+                     reinterpret_cast<uint32_t*>(bitmap_.GetLines()[line]));
+    }
+
+private:
+    // Swaps red and blue: 0xAABBGGRR becomes 0xAARRGGBB, the word of a
+    // BgraPixel. In place when the raster is the bitmap.
+    static void StoreRow(const uint32_t* rgba, uint32_t width, uint32_t* line)
+    {
+        for (uint32_t x = 0; x < width; ++x) {
+            uint32_t value = rgba[x];
+            line[x] = (value & 0xFF00FF00u) | (value >> 16 & 0xFFu) | (value & 0xFFu) << 16;
+        }
+    }
+
+    TIFF* tiff_;
+    CPictureBitmap& bitmap_;
+    int& wantedDepth_;
+};
+
+}  // namespace
+
+CTIFFDecoder::CTIFFDecoder()
+{
+    InstallTiffMessageHandlers();
+}
+
+void CTIFFDecoder::DecodeImage(CPictureBitmap& bitmap, PaletteBuffer& paletteOut, int& wantedDepth,
+                               CByteSource& source)
+{
+    // A failure quotes what libtiff said during this decode, not an earlier one.
+    ClearTiffError();
+    TiffHandle tiff(OpenTiffMemory(source.GetReadPointer(), static_cast<size_t>(source.GetRemaining())));
+    if (!tiff)
+        ThrowDecodeError(PE_WRONG_SIGNATURE, LibraryError("TIFF decoder: libtiff cannot open the data."));
+    DecodeTiff(bitmap, paletteOut, wantedDepth, source, tiff.get());
+}
+
+void CTIFFDecoder::DecodeTiff(CPictureBitmap& bitmap, PaletteBuffer& paletteOut, int& wantedDepth,
+                              CByteSource& /*source*/, TIFF* tiff)
+{
+    uint16_t bitsPerSample = FieldOr<uint16_t>(tiff, TIFFTAG_BITSPERSAMPLE, 1);
+    uint16_t samplesPerPixel = FieldOr<uint16_t>(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
+    if (samplesPerPixel == 1 && bitsPerSample <= 8 && wantedDepth < 32 && !TIFFIsTiled(tiff))
+        DoLoColor(tiff, bitmap, wantedDepth, paletteOut);
+    else
+        DecodeRgba(tiff, bitmap, wantedDepth);
+}
+
+void CTIFFDecoder::DoLoColor(TIFF* tiff, CPictureBitmap& bitmap, int& wantedDepth, PaletteBuffer& paletteOut)
+{
+    LoColorReader(tiff, bitmap, wantedDepth, paletteOut).Decode();
+}
+
+void CTIFFDecoder::DecodeRgba(TIFF* tiff, CPictureBitmap& bitmap, int& wantedDepth)
+{
+    RgbaReader(tiff, bitmap, wantedDepth).Decode();
+}
