@@ -9,6 +9,8 @@
 #include "picture/decoding/TextException.h"
 #include "picture/decoding/Trace.h"
 #include "picture/formats/BMPDecoder.h"
+#include "picture/formats/JPEGDecoder.h"
+#include "picture/formats/PNGDecoder.h"
 
 namespace {
 
@@ -100,6 +102,10 @@ uint32_t DwordAt(const uint8_t* bytes, size_t offset)
 CAutoDecoder::CAutoDecoder()
     : bmpDecoder_(std::make_unique<CBMPDecoder>())
 {
+    // Made in this order: BMP, TGA, TIFF, JPEG, PICT (which uses the JPEG
+    // decoder), PNG, metafile, PCX, PGM, GIF.
+    jpegDecoder_ = std::make_unique<CJPEGDecoder>();
+    pngDecoder_ = std::make_unique<CPNGDecoder>();
 }
 
 CAutoDecoder::~CAutoDecoder() = default;

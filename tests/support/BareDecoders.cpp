@@ -1,0 +1,133 @@
+#include "tests/support/BareDecoders.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+#include <jpeglib.h>
+#include <png.h>
+
+namespace {
+
+struct JpegErrors {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+};
+
+void LeaveJpeg(j_common_ptr info)
+{
+    std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1);
+}
+
+void IgnoreMessage(j_common_ptr /*info*/, int /*level*/) {}
+
+// Holds libjpeg's longjmp; nothing with a destructor lives in this frame.
+bool DecompressJpeg(jpeg_decompress_struct& info, JpegErrors& errors, const std::vector<uint8_t>& bytes,
+                    BarePicture& picture)
+{
+    if (setjmp(errors.jump))
+        return false;
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&info, TRUE);
+    info.do_fancy_upsampling = FALSE;
+    info.dct_method = JDCT_FLOAT;
+    if (info.out_color_space == JCS_RGB)
+        info.out_color_space = JCS_EXT_RGBX;
+    jpeg_start_decompress(&info);
+    picture.width = static_cast<int>(info.output_width);
+    picture.height = static_cast<int>(info.output_height);
+    picture.bytesPerPixel = info.output_components;
+    size_t stride = static_cast<size_t>(picture.width) * picture.bytesPerPixel;
+    picture.pixels.reset(new uint8_t[stride * picture.height]);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = picture.pixels.get() + info.output_scanline * stride;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    return true;
+}
+
+struct PngInput {
+    const uint8_t* next;
+    size_t left;
+};
+
+void ReadPng(png_structp png, png_bytep out, size_t count)
+{
+    auto* input = static_cast<PngInput*>(png_get_io_ptr(png));
+    if (count > input->left)
+        png_error(png, "end of data");
+    std::memcpy(out, input->next, count);
+    input->next += count;
+    input->left -= count;
+}
+
+void SetPngTransforms(png_structp png, png_infop info)
+{
+    int colorType = png_get_color_type(png, info);
+    if (png_get_bit_depth(png, info) == 16)
+        png_set_strip_16(png);
+    if (png_get_bit_depth(png, info) < 8)
+        png_set_packing(png);
+    if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_PALETTE)
+        return;
+    if (colorType == PNG_COLOR_TYPE_GRAY_ALPHA) {
+        png_set_gray_to_rgb(png);
+        png_set_expand(png);
+    }
+    png_set_bgr(png);
+    if ((colorType & PNG_COLOR_MASK_ALPHA) == 0)
+        png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+}
+
+// Holds libpng's longjmp; nothing with a destructor lives in this frame.
+bool DecompressPng(png_structp png, png_infop info, PngInput& input, BarePicture& picture,
+                   std::unique_ptr<png_bytep[]>& rows)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_set_read_fn(png, &input, ReadPng);
+    png_read_info(png, info);
+    SetPngTransforms(png, info);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    picture.width = static_cast<int>(png_get_image_width(png, info));
+    picture.height = static_cast<int>(png_get_image_height(png, info));
+    picture.bytesPerPixel = png_get_channels(png, info);
+    size_t stride = png_get_rowbytes(png, info);
+    picture.pixels.reset(new uint8_t[stride * picture.height]);
+    rows.reset(new png_bytep[picture.height]);
+    for (int y = 0; y < picture.height; ++y)
+        rows[y] = picture.pixels.get() + y * stride;
+    png_read_image(png, rows.get());
+    png_read_end(png, nullptr);
+    return true;
+}
+
+void IgnorePngWarning(png_structp /*png*/, png_const_charp /*message*/) {}
+
+}  // namespace
+
+bool DecodeJpegBare(const std::vector<uint8_t>& bytes, BarePicture& picture)
+{
+    jpeg_decompress_struct info {};
+    JpegErrors errors {};
+    info.err = jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = LeaveJpeg;
+    errors.manager.emit_message = IgnoreMessage;
+    bool decoded = DecompressJpeg(info, errors, bytes, picture);
+    jpeg_destroy_decompress(&info);
+    return decoded;
+}
+
+bool DecodePngBare(const std::vector<uint8_t>& bytes, BarePicture& picture)
+{
+    PngInput input {bytes.data(), bytes.size()};
+    std::unique_ptr<png_bytep[]> rows;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, IgnorePngWarning);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    bool decoded = info != nullptr && DecompressPng(png, info, input, picture, rows);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return decoded;
+}
