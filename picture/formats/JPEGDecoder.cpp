@@ -87,21 +87,24 @@ private:
     }
 
     // Red, green and blue (or the first three CMYK channels) go to the blue,
-    // green and red bytes; the fourth byte of each pixel is left as it is.
+    // green and red bytes. The fourth byte stays 0, as the new bitmap has it.
     void ReadColourRows()
     {
         int width = bitmap_.GetWidth();
         uint8_t* const* lines = bitmap_.GetLines();
-        std::vector<uint8_t> row(static_cast<size_t>(width) * 4);
+        std::vector<uint32_t> row(static_cast<size_t>(width));
         for (int y = 0; y < bitmap_.GetHeight(); ++y) {
-            session_.ReadScanline(row.data());
-            const uint8_t* in = row.data();
-            uint8_t* out = lines[y];
-            for (int x = 0; x < width; ++x, in += 4, out += 4) {
-                out[0] = in[2];
-                out[1] = in[1];
-                out[2] = in[0];
-            }
+            session_.ReadScanline(reinterpret_cast<uint8_t*>(row.data()));
+            SwapRedAndBlue(row.data(), reinterpret_cast<uint32_t*>(lines[y]), width);
+        }
+    }
+
+    // Each pixel read as a little-endian word: 0xXXBBGGRR in, 0x00RRGGBB out.
+    static void SwapRedAndBlue(const uint32_t* __restrict in, uint32_t* __restrict out, int count)
+    {
+        for (int x = 0; x < count; ++x) {
+            uint32_t rgbx = in[x];
+            out[x] = ((rgbx & 0xFF) << 16) | (rgbx & 0xFF00) | ((rgbx >> 16) & 0xFF);
         }
     }
 

@@ -23,7 +23,7 @@ void IgnoreMessage(j_common_ptr /*info*/, int /*level*/) {}
 
 // Holds libjpeg's longjmp; nothing with a destructor lives in this frame.
 bool DecompressJpeg(jpeg_decompress_struct& info, JpegErrors& errors, const std::vector<uint8_t>& bytes,
-                    BarePicture& picture)
+                    const RowDestination& destination)
 {
     if (setjmp(errors.jump))
         return false;
@@ -35,13 +35,10 @@ bool DecompressJpeg(jpeg_decompress_struct& info, JpegErrors& errors, const std:
     if (info.out_color_space == JCS_RGB)
         info.out_color_space = JCS_EXT_RGBX;
     jpeg_start_decompress(&info);
-    picture.width = static_cast<int>(info.output_width);
-    picture.height = static_cast<int>(info.output_height);
-    picture.bytesPerPixel = info.output_components;
-    size_t stride = static_cast<size_t>(picture.width) * picture.bytesPerPixel;
-    picture.pixels.reset(new uint8_t[stride * picture.height]);
+    uint8_t* const* rows = destination(static_cast<int>(info.output_width), static_cast<int>(info.output_height),
+                                       info.output_components);
     while (info.output_scanline < info.output_height) {
-        JSAMPROW row = picture.pixels.get() + info.output_scanline * stride;
+        JSAMPROW row = rows[info.output_scanline];
         jpeg_read_scanlines(&info, &row, 1);
     }
     jpeg_finish_decompress(&info);
@@ -82,8 +79,7 @@ void SetPngTransforms(png_structp png, png_infop info)
 }
 
 // Holds libpng's longjmp; nothing with a destructor lives in this frame.
-bool DecompressPng(png_structp png, png_infop info, PngInput& input, BarePicture& picture,
-                   std::unique_ptr<png_bytep[]>& rows)
+bool DecompressPng(png_structp png, png_infop info, PngInput& input, const RowDestination& destination)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
@@ -92,15 +88,9 @@ bool DecompressPng(png_structp png, png_infop info, PngInput& input, BarePicture
     SetPngTransforms(png, info);
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
-    picture.width = static_cast<int>(png_get_image_width(png, info));
-    picture.height = static_cast<int>(png_get_image_height(png, info));
-    picture.bytesPerPixel = png_get_channels(png, info);
-    size_t stride = png_get_rowbytes(png, info);
-    picture.pixels.reset(new uint8_t[stride * picture.height]);
-    rows.reset(new png_bytep[picture.height]);
-    for (int y = 0; y < picture.height; ++y)
-        rows[y] = picture.pixels.get() + y * stride;
-    png_read_image(png, rows.get());
+    uint8_t* const* rows = destination(static_cast<int>(png_get_image_width(png, info)),
+                                       static_cast<int>(png_get_image_height(png, info)), png_get_channels(png, info));
+    png_read_image(png, const_cast<png_bytepp>(rows));
     png_read_end(png, nullptr);
     return true;
 }
@@ -109,25 +99,44 @@ void IgnorePngWarning(png_structp /*png*/, png_const_charp /*message*/) {}
 
 }  // namespace
 
-bool DecodeJpegBare(const std::vector<uint8_t>& bytes, BarePicture& picture)
+bool DecodeJpegBare(const std::vector<uint8_t>& bytes, const RowDestination& destination)
 {
     jpeg_decompress_struct info {};
     JpegErrors errors {};
     info.err = jpeg_std_error(&errors.manager);
     errors.manager.error_exit = LeaveJpeg;
     errors.manager.emit_message = IgnoreMessage;
-    bool decoded = DecompressJpeg(info, errors, bytes, picture);
+    bool decoded = DecompressJpeg(info, errors, bytes, destination);
     jpeg_destroy_decompress(&info);
     return decoded;
 }
 
-bool DecodePngBare(const std::vector<uint8_t>& bytes, BarePicture& picture)
+bool DecodePngBare(const std::vector<uint8_t>& bytes, const RowDestination& destination)
 {
     PngInput input {bytes.data(), bytes.size()};
-    std::unique_ptr<png_bytep[]> rows;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, IgnorePngWarning);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    bool decoded = info != nullptr && DecompressPng(png, info, input, picture, rows);
+    bool decoded = info != nullptr && DecompressPng(png, info, input, destination);
     png_destroy_read_struct(&png, &info, nullptr);
     return decoded;
+}
+
+RowDestination BarePicture::Destination()
+{
+    return [this](int newWidth, int newHeight, int newBytesPerPixel) {
+        width = newWidth;
+        height = newHeight;
+        bytesPerPixel = newBytesPerPixel;
+        size_t stride = static_cast<size_t>(width) * bytesPerPixel;
+        pixels.resize(stride * height);
+        rows.clear();
+        for (int y = 0; y < height; ++y)
+            rows.push_back(pixels.data() + y * stride);
+        return rows.data();
+    };
+}
+
+bool DecodeJpegBare(const std::vector<uint8_t>& bytes, BarePicture& picture)
+{
+    return DecodeJpegBare(bytes, picture.Destination());
 }
