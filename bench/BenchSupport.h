@@ -1,12 +1,14 @@
 #pragma once
 
 #include <benchmark/benchmark.h>
+#include <stb/stb_image.h>
 
 #include <cstdint>
 #include <vector>
 
 #include "picture/bitmap/DibSectionBitmap.h"
 #include "picture/decoding/PictureDecoder.h"
+#include "tests/support/BareDecoders.h"
 
 // The size of every decoding benchmark's picture: 12 megapixels.
 constexpr int kBenchWidth = 4000;
@@ -28,4 +30,44 @@ inline void BenchDecode(benchmark::State& state, CPictureDecoder& decoder, const
         benchmark::DoNotOptimize(bitmap.GetLines());
     }
     CountMegapixels(state, bitmap.GetWidth(), bitmap.GetHeight());
+}
+
+// Decodes `bytes` with stb_image each iteration, in the file's own channels.
+inline void BenchStb(benchmark::State& state, const std::vector<uint8_t>& bytes)
+{
+    for (auto _ : state) {
+        int width = 0;
+        int height = 0;
+        int channels = 0;
+        stbi_uc* pixels = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height,
+                                                &channels, 0);
+        if (pixels == nullptr) {
+            state.SkipWithError(stbi_failure_reason());
+            return;
+        }
+        benchmark::DoNotOptimize(pixels);
+        stbi_image_free(pixels);
+    }
+    CountMegapixels(state);
+}
+
+// Decodes `bytes` with an image library alone each iteration. The rows go to
+// a bitmap made afresh for each decode, as a decoder's do, so that both pay
+// the same for their memory.
+inline void BenchBare(benchmark::State& state, const std::vector<uint8_t>& bytes,
+                      bool (*decode)(const std::vector<uint8_t>&, const RowDestination&))
+{
+    CDibSectionBitmap bitmap;
+    RowDestination intoBitmap = [&](int width, int height, int bytesPerPixel) {
+        bitmap.Create(width, height, bytesPerPixel == 1 ? 8 : 32, false);
+        return bitmap.GetLines();
+    };
+    for (auto _ : state) {
+        if (!decode(bytes, intoBitmap)) {
+            state.SkipWithError("the library refused the picture");
+            return;
+        }
+        benchmark::DoNotOptimize(bitmap.GetLines());
+    }
+    CountMegapixels(state);
 }

@@ -1,7 +1,5 @@
 // BMP decoding of a 4000 x 3000 picture, beside stb_image on the same bytes.
 
-#include <stb/stb_image.h>
-
 #include "bench/BenchSupport.h"
 #include "picture/formats/BMPDecoder.h"
 #include "tests/support/BmpWriter.h"
@@ -37,21 +35,7 @@ void Lumo(benchmark::State& state, int kind)
 
 void Stb(benchmark::State& state, int kind)
 {
-    const std::vector<uint8_t>& file = Bmp(kind);
-    for (auto _ : state) {
-        int width = 0;
-        int height = 0;
-        int channels = 0;
-        stbi_uc* pixels = stbi_load_from_memory(file.data(), static_cast<int>(file.size()), &width, &height,
-                                                &channels, 0);
-        if (pixels == nullptr) {
-            state.SkipWithError(stbi_failure_reason());
-            return;
-        }
-        benchmark::DoNotOptimize(pixels);
-        stbi_image_free(pixels);
-    }
-    CountMegapixels(state);
+    BenchStb(state, Bmp(kind));
 }
 
 }  // namespace

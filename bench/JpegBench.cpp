@@ -1,11 +1,8 @@
 // JPEG decoding of a 4000 x 3000 picture, beside libjpeg alone with the same
 // options and beside stb_image, on the same bytes.
 
-#include <stb/stb_image.h>
-
 #include "bench/BenchSupport.h"
 #include "picture/formats/JPEGDecoder.h"
-#include "tests/support/BareDecoders.h"
 #include "tests/support/JpegWriter.h"
 #include "tests/support/TestPictures.h"
 
@@ -36,41 +33,12 @@ void Lumo(benchmark::State& state, int kind)
 
 void Libjpeg(benchmark::State& state, int kind)
 {
-    const std::vector<uint8_t>& file = Jpeg(kind);
-    // The rows go to a bitmap made afresh for each decode, as the decoder's do,
-    // so that both pay the same for their memory.
-    CDibSectionBitmap bitmap;
-    RowDestination intoBitmap = [&](int width, int height, int bytesPerPixel) {
-        bitmap.Create(width, height, bytesPerPixel == 1 ? 8 : 32, false);
-        return bitmap.GetLines();
-    };
-    for (auto _ : state) {
-        if (!DecodeJpegBare(file, intoBitmap)) {
-            state.SkipWithError("libjpeg refused the picture");
-            return;
-        }
-        benchmark::DoNotOptimize(bitmap.GetLines());
-    }
-    CountMegapixels(state);
+    BenchBare(state, Jpeg(kind), DecodeJpegBare);
 }
 
 void Stb(benchmark::State& state, int kind)
 {
-    const std::vector<uint8_t>& file = Jpeg(kind);
-    for (auto _ : state) {
-        int width = 0;
-        int height = 0;
-        int channels = 0;
-        stbi_uc* pixels = stbi_load_from_memory(file.data(), static_cast<int>(file.size()), &width, &height,
-                                                &channels, 0);
-        if (pixels == nullptr) {
-            state.SkipWithError(stbi_failure_reason());
-            return;
-        }
-        benchmark::DoNotOptimize(pixels);
-        stbi_image_free(pixels);
-    }
-    CountMegapixels(state);
+    BenchStb(state, Jpeg(kind));
 }
 
 }  // namespace

@@ -2,11 +2,9 @@
 // transformations and beside stb_image, on the same bytes.
 
 #include <png.h>
-#include <stb/stb_image.h>
 
 #include "bench/BenchSupport.h"
 #include "picture/formats/PNGDecoder.h"
-#include "tests/support/BareDecoders.h"
 #include "tests/support/PngWriter.h"
 #include "tests/support/TestPictures.h"
 
@@ -49,41 +47,12 @@ void Lumo(benchmark::State& state, int kind)
 
 void Libpng(benchmark::State& state, int kind)
 {
-    const std::vector<uint8_t>& file = Png(kind);
-    // The rows go to a bitmap made afresh for each decode, as the decoder's do,
-    // so that both pay the same for their memory.
-    CDibSectionBitmap bitmap;
-    RowDestination intoBitmap = [&](int width, int height, int bytesPerPixel) {
-        bitmap.Create(width, height, bytesPerPixel == 1 ? 8 : 32, false);
-        return bitmap.GetLines();
-    };
-    for (auto _ : state) {
-        if (!DecodePngBare(file, intoBitmap)) {
-            state.SkipWithError("libpng refused the picture");
-            return;
-        }
-        benchmark::DoNotOptimize(bitmap.GetLines());
-    }
-    CountMegapixels(state);
+    BenchBare(state, Png(kind), DecodePngBare);
 }
 
 void Stb(benchmark::State& state, int kind)
 {
-    const std::vector<uint8_t>& file = Png(kind);
-    for (auto _ : state) {
-        int width = 0;
-        int height = 0;
-        int channels = 0;
-        stbi_uc* pixels = stbi_load_from_memory(file.data(), static_cast<int>(file.size()), &width, &height,
-                                                &channels, 0);
-        if (pixels == nullptr) {
-            state.SkipWithError(stbi_failure_reason());
-            return;
-        }
-        benchmark::DoNotOptimize(pixels);
-        stbi_image_free(pixels);
-    }
-    CountMegapixels(state);
+    BenchStb(state, Png(kind));
 }
 
 }  // namespace

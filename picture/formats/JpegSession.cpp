@@ -17,18 +17,22 @@ CJpegSession::CJpegSession()
 {
     info_.err = jpeg_std_error(&errors_);
     errors_.error_exit = ExitWithError;
-    info_.client_data = this;
-    if (!guard_.Run([this] { jpeg_create_decompress(&info_); })) {
-        jpeg_destroy_decompress(&info_);
-        guard_.ThrowFailure(PE_UNSUPPORTED, "\n");
-    }
-
     memorySource_.init_source = InitSource;
     memorySource_.fill_input_buffer = FillInputBuffer;
     memorySource_.skip_input_data = SkipInputData;
     memorySource_.resync_to_restart = jpeg_resync_to_restart;
     memorySource_.term_source = TermSource;
     progress_.progress_monitor = ReportProgress;
+    Create();
+}
+
+void CJpegSession::Create()
+{
+    info_.client_data = this;
+    if (!guard_.Run([this] { jpeg_create_decompress(&info_); })) {
+        jpeg_destroy_decompress(&info_);
+        guard_.ThrowFailure(PE_UNSUPPORTED, "\n");
+    }
 }
 
 CJpegSession::~CJpegSession()
@@ -45,6 +49,11 @@ void CJpegSession::Guarded(Call&& call)
 
 void CJpegSession::Attach(CByteSource& source)
 {
+    // The library keeps the quantisation and Huffman tables of the last
+    // picture for data that leave them out; each picture must bring its own,
+    // so every decode starts from a new decompression object.
+    jpeg_destroy_decompress(&info_);
+    Create();
     source_ = &source;
     memorySource_.next_input_byte = source.GetReadPointer();
     memorySource_.bytes_in_buffer = static_cast<size_t>(source.GetRemaining());

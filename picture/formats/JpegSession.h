@@ -9,10 +9,11 @@
 
 class CByteSource;
 
-// libjpeg at arm's length: owns one decompression object for its whole life,
-// reads it from a data source's unread bytes, and turns every library error
-// into a CTextException thrown in C++ frames (PE_UNSUPPORTED with the
-// library's message and "\n"). After any error, Abort makes it ready again.
+// libjpeg at arm's length: owns a decompression object for its whole life,
+// made anew for each picture, reads it from a data source's unread bytes, and
+// turns every library error into a CTextException thrown in C++ frames
+// (PE_UNSUPPORTED with the library's message and "\n"). After any error,
+// Abort releases the picture's memory and leaves the session ready.
 class CJpegSession {
 public:
     CJpegSession();
@@ -20,8 +21,8 @@ public:
     CJpegSession(const CJpegSession&) = delete;
     CJpegSession& operator=(const CJpegSession&) = delete;
 
-    // Points the memory source at the source's unread bytes and the progress
-    // monitor at the source's ReportProgress.
+    // Starts a picture: a new decompression object, its memory source over the
+    // source's unread bytes and its progress monitor reporting to the source.
     void Attach(CByteSource& source);
     void ReadHeader();
     void Start();
@@ -38,6 +39,8 @@ private:
     // Runs a library call; throws what an error or a callback left behind.
     template <typename Call>
     void Guarded(Call&& call);
+
+    void Create();
 
     static void ExitWithError(j_common_ptr info);
     static void InitSource(j_decompress_ptr info);

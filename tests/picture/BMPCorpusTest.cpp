@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <stb/stb_image.h>
-
 #include "picture/decoding/AutoDecoder.h"
 #include "tests/support/Corpus.h"
 #include "tests/support/PictureChecks.h"
@@ -33,34 +31,6 @@ const CorpusReasons kBrokenButDecoded = {
     {"bmp/imagers__rle_overflow.bmp", "runs reaching past the line are clipped"},
 };
 
-// Compares red, green and blue with what stb_image makes of the file; false
-// when stb_image does not read it.
-bool ExpectSamePixelsAsStb(const CorpusFile& file, const CPictureBitmap& bitmap)
-{
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    stbi_uc* reference = stbi_load(file.path.c_str(), &width, &height, &channels, 4);
-    if (reference == nullptr)
-        return false;
-    EXPECT_EQ(width, bitmap.GetWidth()) << file.name;
-    EXPECT_EQ(height, bitmap.GetHeight()) << file.name;
-    int mismatches = 0;
-    for (int y = 0; y < std::min(height, bitmap.GetHeight()) && mismatches < 3; ++y)
-        for (int x = 0; x < std::min(width, bitmap.GetWidth()) && mismatches < 3; ++x) {
-            const stbi_uc* expected = reference + 4 * (static_cast<size_t>(y) * width + x);
-            BgraPixel actual = ColorAt(bitmap, x, y);
-            if (actual.red != expected[0] || actual.green != expected[1] || actual.blue != expected[2]) {
-                ++mismatches;
-                ADD_FAILURE() << file.name << " at (" << x << ", " << y << "): " << Describe(actual)
-                              << " but stb reads (" << int(expected[0]) << ", " << int(expected[1]) << ", "
-                              << int(expected[2]) << ")";
-            }
-        }
-    stbi_image_free(reference);
-    return true;
-}
-
 }  // namespace
 
 TEST(BMPCorpus, EveryFileMeetsItsExpectation)
@@ -80,7 +50,7 @@ TEST(BMPCorpus, UncompressedBitmapsMatchAnIndependentDecoder)
             continue;
         DecodeResult result = DecodeFileAt(decoder, file.path);
         ASSERT_TRUE(result.Ok()) << file.name << ": " << result.text;
-        if (ExpectSamePixelsAsStb(file, *result.bitmap))
+        if (ExpectSamePixelsAsStb(file, *result.bitmap, file.name))
             ++compared;
     }
     if (CorpusFolder().empty())

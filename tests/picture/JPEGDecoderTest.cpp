@@ -65,6 +65,22 @@ void ExpectSameAsBareLibrary(const std::vector<uint8_t>& bytes, const CPictureBi
         }
 }
 
+// The file without its DQT segments: the markers before the scan are copied
+// except those, the rest as it stands.
+std::vector<uint8_t> WithoutQuantisationTables(const std::vector<uint8_t>& jpeg)
+{
+    std::vector<uint8_t> out(jpeg.begin(), jpeg.begin() + 2);
+    size_t at = 2;
+    while (at + 4 <= jpeg.size() && jpeg[at] == 0xFF && jpeg[at + 1] != 0xDA) {
+        size_t length = 2 + ((jpeg[at + 2] << 8) | jpeg[at + 3]);
+        if (jpeg[at + 1] != 0xDB)
+            out.insert(out.end(), jpeg.begin() + at, jpeg.begin() + at + length);
+        at += length;
+    }
+    out.insert(out.end(), jpeg.begin() + at, jpeg.end());
+    return out;
+}
+
 // The mean difference of red, green and blue from the picture that was written.
 double MeanDifference(const JpegImage& image, const CPictureBitmap& bitmap)
 {
@@ -210,6 +226,46 @@ TEST(JPEGDecoder, LibraryErrorsCarryTheLibrarysMessage)
     }
 }
 
+TEST(JPEGDecoder, EveryChangedByteFailsCleanlyOrDecodes)
+{
+    JpegImage image = Scene(3, 2, 1);
+    image.width = 19;
+    image.height = 9;
+    image.samples = JpegSamples(SceneRows(19, 9), 3);
+    image.progressive = true;
+    std::vector<uint8_t> good = WriteJpeg(image);
+    CJPEGDecoder decoder;
+    for (size_t i = 0; i < good.size(); ++i)
+        for (uint8_t change : {0x01, 0x80, 0xFF}) {
+            std::vector<uint8_t> bytes = good;
+            bytes[i] ^= change;
+            for (int wanted : {0, 32}) {
+                DecodeResult result = DecodeBytes(decoder, bytes, wanted);
+                // Damaged data may still decode (the library warns and goes on), or
+                // fail with the library's message; nothing else may happen.
+                if (!result.Ok()) {
+                    ASSERT_TRUE(result.code == PE_UNSUPPORTED || result.code == PE_ALLOC_FAILED)
+                        << "byte " << i << ": " << result.text;
+                }
+            }
+        }
+    ExpectSameAsBareLibrary(good, *DecodeBytes(decoder, good).bitmap, "after the damaged files");
+}
+
+TEST(JPEGDecoder, EveryPictureMustBringItsOwnTables)
+{
+    std::vector<uint8_t> good = WriteJpeg(Scene(3));
+    std::vector<uint8_t> noTables = WithoutQuantisationTables(good);
+    const std::string missing = "Decoder error: Quantization table 0x00 was not defined\n\n";
+    EXPECT_EQ(Decode(noTables).text, missing);
+    // Not even after a picture whose tables would fit.
+    CJPEGDecoder decoder;
+    ASSERT_TRUE(DecodeBytes(decoder, good).Ok());
+    DecodeResult result = DecodeBytes(decoder, noTables);
+    EXPECT_EQ(result.code, PE_UNSUPPORTED);
+    EXPECT_EQ(result.text, missing);
+}
+
 TEST(JPEGDecoder, PicturesWithoutAColourSpaceAreRefused)
 {
     // Two components: the library hands them out as they are, two bytes a pixel.
@@ -242,40 +298,25 @@ TEST(JPEGDecoder, PicturesBeyondTheBitmapLimitsAreRefusedBeforeDecoding)
 
 TEST(JPEGDecoder, ProgressComesFromTheLibraryAndMayStopTheDecode)
 {
-    struct Recorder : CDecodeProgress {
-        void OnProgress(double fraction) override
-        {
-            fractions.push_back(fraction);
-            if (stopAt != 0 && fractions.size() == stopAt)
-                throw CTextException(99, "stopped");
-        }
-        std::vector<double> fractions;
-        size_t stopAt = 0;
-    };
     JpegImage image = Scene(3);
     image.progressive = true;
     TempFolder folder;
     std::string path = folder.Write("scene.jpg", WriteJpeg(image));
     CJPEGDecoder decoder;
 
-    Recorder recorder;
-    CDibSectionBitmap bitmap;
-    decoder.DecodeFile(path.c_str(), bitmap, 0, &recorder);
+    ProgressRecorder recorder;
+    ASSERT_TRUE(DecodeFileAt(decoder, path, 0, &recorder).Ok());
     ASSERT_GT(recorder.fractions.size(), 5u);
     for (size_t i = 1; i < recorder.fractions.size(); ++i)
         EXPECT_GE(recorder.fractions[i], recorder.fractions[i - 1]);
     EXPECT_EQ(recorder.fractions.back(), 1.0);
 
     // An exception from the progress object leaves the library and arrives unchanged.
-    Recorder stopper;
+    ProgressRecorder stopper;
     stopper.stopAt = 3;
-    try {
-        decoder.DecodeFile(path.c_str(), bitmap, 0, &stopper);
-        ADD_FAILURE() << "the progress exception did not arrive";
-    } catch (const CTextException& error) {
-        EXPECT_EQ(error.GetCode(), 99);
-        EXPECT_STREQ(error.GetText(), "stopped");
-    }
+    DecodeResult stopped = DecodeFileAt(decoder, path, 0, &stopper);
+    EXPECT_EQ(stopped.code, kStoppedByProgress);
+    EXPECT_EQ(stopped.text, "stopped");
     DecodeResult after = DecodeFileAt(decoder, path);
     ASSERT_TRUE(after.Ok()) << after.text;
     ExpectSameAsBareLibrary(ReadFileBytes(path), *after.bitmap, "after a stopped decode");
