@@ -309,6 +309,17 @@ TEST(PNGDecoderDamage, LibraryErrorsCarryLibpngsText)
     EXPECT_TRUE(DecodeBytes(decoder, good).Ok());
 }
 
+TEST(PNGDecoderDamage, PicturesBeyondTheBitmapLimitsAreRefused)
+{
+    // 1000000 x 1000000 RGB: within libpng's limits, far beyond a bitmap's.
+    std::vector<uint8_t> bytes = WritePng(Picture({PNG_COLOR_TYPE_RGB, 8}));
+    std::vector<uint8_t> header = PngChunk("IHDR", {0, 0x0F, 0x42, 0x40, 0, 0x0F, 0x42, 0x40, 8, 2, 0, 0, 0});
+    std::copy(header.begin(), header.end(), bytes.begin() + 8);
+    DecodeResult result = Decode(bytes);
+    EXPECT_EQ(result.code, PE_ALLOC_FAILED);
+    EXPECT_EQ(result.text, "Out of memory creating bitmap.");
+}
+
 TEST(PNGDecoderDamage, EveryChangedByteFailsCleanlyOrDecodes)
 {
     std::vector<uint8_t> good = WritePng(Picture({PNG_COLOR_TYPE_PALETTE, 2}, true));
