@@ -8,6 +8,7 @@
 
 #include "picture/bitmap/DibSectionBitmap.h"
 #include "picture/decoding/PictureDecoder.h"
+#include "tests/support/BareDecoders.h"
 
 // The size of every decoding benchmark's picture: 12 megapixels.
 constexpr int kBenchWidth = 4000;
@@ -46,6 +47,27 @@ inline void BenchStbDecode(benchmark::State& state, const std::vector<uint8_t>& 
         }
         benchmark::DoNotOptimize(pixels);
         stbi_image_free(pixels);
+    }
+    CountMegapixels(state);
+}
+
+// Decodes `bytes` with an image library alone each iteration. The rows go to
+// a bitmap made afresh for each decode, as a decoder's do, so that both pay
+// the same for their memory.
+inline void BenchBare(benchmark::State& state, const std::vector<uint8_t>& bytes,
+                      bool (*decode)(const std::vector<uint8_t>&, const RowDestination&))
+{
+    CDibSectionBitmap bitmap;
+    RowDestination intoBitmap = [&](int width, int height, int bytesPerPixel) {
+        bitmap.Create(width, height, bytesPerPixel == 1 ? 8 : 32, false);
+        return bitmap.GetLines();
+    };
+    for (auto _ : state) {
+        if (!decode(bytes, intoBitmap)) {
+            state.SkipWithError("the library refused the picture");
+            return;
+        }
+        benchmark::DoNotOptimize(bitmap.GetLines());
     }
     CountMegapixels(state);
 }

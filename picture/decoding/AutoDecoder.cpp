@@ -15,6 +15,8 @@
 #include "picture/formats/PICTDecoder.h"
 #include "picture/formats/TGADecoder.h"
 #include "picture/formats/TIFFDecoder.h"
+#include "picture/formats/JPEGDecoder.h"
+#include "picture/formats/PNGDecoder.h"
 
 namespace {
 
@@ -112,7 +114,9 @@ CAutoDecoder::CAutoDecoder()
     // GIF: the PICT decoder uses the JPEG decoder.
     tgaDecoder_ = std::make_unique<CTGADecoder>();
     tiffDecoder_ = std::make_unique<CTIFFDecoder>();
+    jpegDecoder_ = std::make_unique<CJPEGDecoder>();
     pictDecoder_ = std::make_unique<CPICTDecoder>(jpegDecoder_.get());
+    pngDecoder_ = std::make_unique<CPNGDecoder>();
     pcxDecoder_ = std::make_unique<CPCXDecoder>();
     pgmDecoder_ = std::make_unique<CPGMDecoder>();
     gifDecoder_ = std::make_unique<CGIFDecoder>();

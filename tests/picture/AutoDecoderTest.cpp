@@ -6,7 +6,9 @@
 #include "tests/support/PcxWriter.h"
 #include "tests/support/PgmWriter.h"
 #include "tests/support/PictWriter.h"
+#include "tests/support/JpegWriter.h"
 #include "tests/support/PictureChecks.h"
+#include "tests/support/PngWriter.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TgaWriter.h"
 
@@ -158,4 +160,29 @@ TEST(AutoDecoder, HandsTargaPgmPcxAndPictToTheirDecoders)
     DecodeResult pgm = DecodeBytes(decoder, WritePgm({{0x12}}, 255, true));
     ASSERT_TRUE(pgm.Ok()) << pgm.text;
     EXPECT_EQ(ColorAt(*pgm.bitmap, 0, 0), OpaqueBgra(0x12, 0x12, 0x12));
+}
+
+TEST(AutoDecoder, HandsJpegAndPngToTheirDecoders)
+{
+    CAutoDecoder decoder;
+    JpegImage jpeg;
+    jpeg.width = 3;
+    jpeg.height = 2;
+    jpeg.components = 1;
+    jpeg.samples = {0, 50, 100, 150, 200, 250};
+    DecodeResult fromJpeg = DecodeBytes(decoder, WriteJpeg(jpeg));
+    ASSERT_TRUE(fromJpeg.Ok()) << fromJpeg.text;
+    EXPECT_EQ(fromJpeg.bitmap->GetBitsPerPixel(), 8);
+
+    PngImage png;
+    png.width = 2;
+    png.rows = {{255, 0, 0, 0, 0, 255}};
+    DecodeResult fromPng = DecodeBytes(decoder, WritePng(png));
+    ASSERT_TRUE(fromPng.Ok()) << fromPng.text;
+    EXPECT_EQ(ColorAt(*fromPng.bitmap, 0, 0), OpaqueBgra(255, 0, 0));
+    EXPECT_EQ(ColorAt(*fromPng.bitmap, 1, 0), OpaqueBgra(0, 0, 255));
+
+    // Their errors pass through unchanged.
+    EXPECT_EQ(DecodeBytes(decoder, {0x89, 'P', 'N', 'G'}).code, PE_END_OF_FILE);
+    EXPECT_EQ(DecodeBytes(decoder, {0xFF, 0xD8, 0xFF, 0x01}).code, PE_UNSUPPORTED);
 }

@@ -70,10 +70,7 @@ void ExpectCorpusOutcomes(const std::string& format, const CorpusReasons& refuse
     }
 }
 
-namespace {
-
-// Adds a failure for the first mismatches; false when stb_image does not read the file.
-bool ExpectSamePixelsAsStb(const CorpusFile& file, const CPictureBitmap& bitmap)
+bool ExpectSamePixelsAsStb(const CorpusFile& file, const CPictureBitmap& bitmap, const std::string& what)
 {
     int width = 0;
     int height = 0;
@@ -81,25 +78,25 @@ bool ExpectSamePixelsAsStb(const CorpusFile& file, const CPictureBitmap& bitmap)
     stbi_uc* reference = stbi_load(file.path.c_str(), &width, &height, &channels, 4);
     if (reference == nullptr)
         return false;
-    EXPECT_EQ(width, bitmap.GetWidth()) << file.name;
-    EXPECT_EQ(height, bitmap.GetHeight()) << file.name;
+    EXPECT_EQ(width, bitmap.GetWidth()) << what;
+    EXPECT_EQ(height, bitmap.GetHeight()) << what;
     int mismatches = 0;
     for (int y = 0; y < std::min(height, bitmap.GetHeight()) && mismatches < 3; ++y)
         for (int x = 0; x < std::min(width, bitmap.GetWidth()) && mismatches < 3; ++x) {
             const stbi_uc* expected = reference + 4 * (static_cast<size_t>(y) * width + x);
             BgraPixel actual = ColorAt(bitmap, x, y);
-            if (actual.red != expected[0] || actual.green != expected[1] || actual.blue != expected[2]) {
+            bool alphaDiffers = bitmap.GetAlphaFlag() && actual.alpha != expected[3];
+            if (actual.red != expected[0] || actual.green != expected[1] || actual.blue != expected[2] ||
+                alphaDiffers) {
                 ++mismatches;
-                ADD_FAILURE() << file.name << " at (" << x << ", " << y << "): " << Describe(actual)
+                ADD_FAILURE() << what << " at (" << x << ", " << y << "): " << Describe(actual)
                               << " but stb reads (" << int(expected[0]) << ", " << int(expected[1]) << ", "
-                              << int(expected[2]) << ")";
+                              << int(expected[2]) << ", " << int(expected[3]) << ")";
             }
         }
     stbi_image_free(reference);
     return true;
 }
-
-}  // namespace
 
 int CompareCorpusWithStb(const std::string& format, const std::function<bool(const CorpusFile&)>& comparable)
 {
@@ -111,7 +108,7 @@ int CompareCorpusWithStb(const std::string& format, const std::function<bool(con
         DecodeResult result = DecodeFileAt(decoder, file.path);
         if (!result.Ok())
             ADD_FAILURE() << file.name << ": " << result.text;
-        else if (ExpectSamePixelsAsStb(file, *result.bitmap))
+        else if (ExpectSamePixelsAsStb(file, *result.bitmap, file.name))
             ++compared;
     }
     return compared;

@@ -20,6 +20,7 @@ std::vector<CorpusFile> CorpusFiles(const std::string& format);
 
 #include <map>
 
+class CPictureBitmap;
 class CPictureDecoder;
 
 // Reasons, by corpus name ("bmp/…"), for the files a format's decoder treats
@@ -31,6 +32,11 @@ using CorpusReasons = std::map<std::string, std::string>;
 // CTextException unless listed in `brokenButDecoded`. Skips when there is no corpus.
 void ExpectCorpusOutcomes(const std::string& format, const CorpusReasons& refused,
                           const CorpusReasons& brokenButDecoded);
+
+// Compares every pixel with stb_image's reading of the file: red, green and
+// blue, and alpha where the bitmap's alpha flag is set; `what` names the case
+// in failures. False when stb_image does not read the file.
+bool ExpectSamePixelsAsStb(const CorpusFile& file, const CPictureBitmap& bitmap, const std::string& what);
 
 #include <functional>
 

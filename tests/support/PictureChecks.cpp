@@ -19,16 +19,24 @@ DecodeResult DecodeBytes(CPictureDecoder& decoder, const std::vector<uint8_t>& b
     return result;
 }
 
-DecodeResult DecodeFileAt(CPictureDecoder& decoder, const std::string& path, int wantedDepth)
+DecodeResult DecodeFileAt(CPictureDecoder& decoder, const std::string& path, int wantedDepth,
+                          CDecodeProgress* progress)
 {
     DecodeResult result;
     try {
-        decoder.DecodeFile(path.c_str(), *result.bitmap, wantedDepth, nullptr);
+        decoder.DecodeFile(path.c_str(), *result.bitmap, wantedDepth, progress);
     } catch (const CTextException& error) {
         result.code = error.GetCode();
         result.text = error.GetText();
     }
     return result;
+}
+
+void ProgressRecorder::OnProgress(double fraction)
+{
+    fractions.push_back(fraction);
+    if (fractions.size() == stopAt)
+        throw CTextException(kStoppedByProgress, "stopped");
 }
 
 int IndexAt(const CPictureBitmap& bitmap, int x, int y)

@@ -20,7 +20,17 @@ struct DecodeResult {
 };
 
 DecodeResult DecodeBytes(CPictureDecoder& decoder, const std::vector<uint8_t>& bytes, int wantedDepth = 0);
-DecodeResult DecodeFileAt(CPictureDecoder& decoder, const std::string& path, int wantedDepth = 0);
+DecodeResult DecodeFileAt(CPictureDecoder& decoder, const std::string& path, int wantedDepth = 0,
+                          CDecodeProgress* progress = nullptr);
+
+// Records every fraction reported; when `stopAt` is set, the call of that
+// number (from 1) throws CTextException(kStoppedByProgress, "stopped").
+struct ProgressRecorder : CDecodeProgress {
+    void OnProgress(double fraction) override;
+    std::vector<double> fractions;
+    size_t stopAt = 0;
+};
+constexpr int kStoppedByProgress = 99;
 
 // The palette index at (x, y) of a 1 or 8-bit bitmap, counted from the top.
 int IndexAt(const CPictureBitmap& bitmap, int x, int y);

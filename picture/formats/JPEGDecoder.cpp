@@ -1,0 +1,133 @@
+#include "picture/formats/JPEGDecoder.h"
+
+#include <vector>
+
+#include "picture/decoding/TextException.h"
+#include "picture/decoding/Trace.h"
+#include "picture/formats/JpegSession.h"
+
+namespace {
+
+class JpegReader {
+public:
+    JpegReader(CJpegSession& session, CPictureBitmap& bitmap, int& wantedDepth, CByteSource& source)
+        : session_(session), info_(session.Info()), bitmap_(bitmap), wantedDepth_(wantedDepth), source_(source)
+    {
+    }
+
+    void Decode()
+    {
+        session_.Attach(source_);
+        session_.ReadHeader();
+        SetOptions();
+        // The bitmap is made before the library sizes its own buffers, so that
+        // a picture beyond the bitmap limits is refused before anything big exists.
+        CreateBitmap();
+        session_.Start();
+        CheckOutput();
+        CWriteAccess access(bitmap_);
+        if (IsGrey())
+            ReadGreyRows();
+        else
+            ReadColourRows();
+        session_.Finish();
+        WriteTrace(3, "Decoding finished.\n");
+    }
+
+private:
+    bool IsGrey() const { return info_.out_color_space == JCS_GRAYSCALE; }
+
+    // Plain upsampling and the floating-point transform; no scaling or
+    // quantising. Colour the library gives as RGB arrives four bytes a pixel.
+    void SetOptions()
+    {
+        info_.do_fancy_upsampling = FALSE;
+        info_.dct_method = JDCT_FLOAT;
+        if (info_.out_color_space == JCS_RGB)
+            info_.out_color_space = JCS_EXT_RGBX;
+    }
+
+    void CreateBitmap()
+    {
+        ChooseDestinationDepth(IsGrey() ? 8 : 32, wantedDepth_);
+        bitmap_.Create(static_cast<int>(info_.image_width), static_cast<int>(info_.image_height), wantedDepth_,
+                       false);
+    }
+
+    // Grey rows are one byte a pixel and colour rows four (RGBX, CMYK); the
+    // library makes other layouts only of pictures with 2 or more than 4
+    // components, which have no colour space it can convert.
+    void CheckOutput() const
+    {
+        int bytesPerPixel = IsGrey() ? 1 : 4;
+        if (info_.output_components != bytesPerPixel)
+            ThrowDecodeError(PE_UNSUPPORTED, FormatText("JPEG decoder: %d colour components are not supported.",
+                                                        info_.num_components));
+        if (static_cast<int>(info_.output_width) != bitmap_.GetWidth() ||
+            static_cast<int>(info_.output_height) != bitmap_.GetHeight())
+            ThrowDecodeError(PE_UNSUPPORTED, "JPEG decoder: the output size differs from the picture size.");
+    }
+
+    void ReadGreyRows()
+    {
+        int width = bitmap_.GetWidth();
+        uint8_t* const* lines = bitmap_.GetLines();
+        if (wantedDepth_ == 8) {
+            for (int y = 0; y < bitmap_.GetHeight(); ++y)
+                session_.ReadScanline(lines[y]);
+            return;
+        }
+        std::vector<uint8_t> row(static_cast<size_t>(width));
+        for (int y = 0; y < bitmap_.GetHeight(); ++y) {
+            session_.ReadScanline(row.data());
+            auto* pixels = reinterpret_cast<BgraPixel*>(lines[y]);
+            for (int x = 0; x < width; ++x)
+                pixels[x] = OpaqueBgra(row[x], row[x], row[x]);
+        }
+    }
+
+    // Red, green and blue (or the first three CMYK channels) go to the blue,
+    // green and red bytes. The fourth byte stays 0, as the new bitmap has it.
+    void ReadColourRows()
+    {
+        int width = bitmap_.GetWidth();
+        uint8_t* const* lines = bitmap_.GetLines();
+        std::vector<uint32_t> row(static_cast<size_t>(width));
+        for (int y = 0; y < bitmap_.GetHeight(); ++y) {
+            session_.ReadScanline(reinterpret_cast<uint8_t*>(row.data()));
+            SwapRedAndBlue(row.data(), reinterpret_cast<uint32_t*>(lines[y]), width);
+        }
+    }
+
+    // Each pixel read as a little-endian word: 0xXXBBGGRR in, 0x00RRGGBB out.
+    static void SwapRedAndBlue(const uint32_t* __restrict in, uint32_t* __restrict out, int count)
+    {
+        for (int x = 0; x < count; ++x) {
+            uint32_t rgbx = in[x];
+            out[x] = ((rgbx & 0xFF) << 16) | (rgbx & 0xFF00) | ((rgbx >> 16) & 0xFF);
+        }
+    }
+
+    CJpegSession& session_;
+    jpeg_decompress_struct& info_;
+    CPictureBitmap& bitmap_;
+    int& wantedDepth_;
+    CByteSource& source_;
+};
+
+}  // namespace
+
+CJPEGDecoder::CJPEGDecoder() : session_(std::make_unique<CJpegSession>()) {}
+
+CJPEGDecoder::~CJPEGDecoder() = default;
+
+void CJPEGDecoder::DecodeImage(CPictureBitmap& bitmap, PaletteBuffer& /*paletteOut*/, int& wantedDepth,
+                               CByteSource& source)
+{
+    try {
+        JpegReader(*session_, bitmap, wantedDepth, source).Decode();
+    } catch (...) {
+        session_->Abort();
+        throw;
+    }
+}

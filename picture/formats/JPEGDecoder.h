@@ -1,0 +1,29 @@
+#pragma once
+
+#include <memory>
+
+#include "picture/decoding/PictureDecoder.h"
+
+class CJpegSession;
+
+// JPEG (JFIF, EXIF, Adobe) pictures through libjpeg, from the source's current
+// position, so that JPEG data inside other files decode too. Greyscale gives
+// 8 bits with the grey ramp (or 32 when asked); colour gives 32 bits without
+// alpha; CMYK and YCCK keep their first three channels unconverted. A cut
+// file decodes as far as its data go. Library errors are PE_UNSUPPORTED with
+// the library's message and "\n".
+//
+// The decoder keeps one decompression object for its whole life, so it serves
+// one decode at a time.
+class CJPEGDecoder : public CPictureDecoder {
+public:
+    CJPEGDecoder();
+    ~CJPEGDecoder() override;
+
+protected:
+    void DecodeImage(CPictureBitmap& bitmap, PaletteBuffer& paletteOut, int& wantedDepth,
+                     CByteSource& source) override;
+
+private:
+    std::unique_ptr<CJpegSession> session_;
+};
