@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "picture/decoding/Trace.h"
+#include "picture/formats/JPEGDecoder.h"
 #include "picture/formats/PICTDecoder.h"
 #include "tests/support/DamagedInput.h"
+#include "tests/support/JpegWriter.h"
 #include "tests/support/PictWriter.h"
 #include "tests/support/PictureChecks.h"
 #include "tests/support/TempFolder.h"
@@ -345,10 +347,24 @@ TEST(PICTDecoder, QuickTimeDataAreSearchedForJpeg)
         pict.Op(0x8200).Data().U32BE(length).Bytes(payload);
         return pict.Take();
     };
-    // A JPEG start behind the QuickTime headers needs the JPEG decoder.
+    // A JPEG start behind the QuickTime headers goes to the JPEG decoder.
+    JpegImage grey;
+    grey.width = 8;
+    grey.height = 8;
+    grey.components = 1;
+    grey.samples.assign(64, 200);
+    std::vector<uint8_t> jpegData = WriteJpeg(grey);
     ByteWriter headers;
-    headers.Fill(68, 0x11).Bytes({0xFF, 0xD8, 0xFF, 0xE0, 0, 16});
-    DecodeResult jpeg = Decode(quickTime(headers.Take(), 74));
+    headers.Fill(68, 0x11).Bytes(jpegData);
+    std::vector<uint8_t> embedded = quickTime(headers.Take(), static_cast<uint32_t>(68 + jpegData.size()));
+    CJPEGDecoder jpegDecoder;
+    CPICTDecoder withJpeg(&jpegDecoder);
+    DecodeResult decoded = DecodeBytes(withJpeg, embedded);
+    ASSERT_TRUE(decoded.Ok()) << decoded.text;
+    EXPECT_EQ(decoded.bitmap->GetWidth(), 8);
+    EXPECT_NEAR(ColorAt(*decoded.bitmap, 4, 4).green, 200, 2);
+    // Without a JPEG decoder the same data are refused.
+    DecodeResult jpeg = Decode(embedded);
     EXPECT_EQ(jpeg.code, PE_UNSUPPORTED);
     EXPECT_EQ(jpeg.text, "Decoder error: Library not compiled for PICT/JPEG.\n");
 
