@@ -437,9 +437,21 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 
 void CMainFrame::changeEvent(QEvent* event)
 {
+    QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         OnQueryNewPalette();
-    QMainWindow::changeEvent(event);
+    else if (event->type() == QEvent::PaletteChange)
+        OnPaletteChanged();
+}
+
+// The screen's colours changed: every picture view realises its palette, the
+// active one in the foreground.
+int CMainFrame::OnPaletteChanged()
+{
+    int realised = 0;
+    for (CKiroView* view : findChildren<CKiroView*>())
+        realised += view->OnRealizePalette(activeView_);
+    return realised;
 }
 
 // Gaining the focus: the active view realises its palette in the foreground.

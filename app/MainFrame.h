@@ -79,6 +79,7 @@ private:
     void OnRemoveAll();
     void OnSlideShowStart();
     int OnQueryNewPalette();
+    int OnPaletteChanged();
 
     CKiroDoc& document_;
     CSingleDocTemplate& template_;
