@@ -9,6 +9,7 @@
 #include "picture/decoding/TextException.h"
 #include "picture/decoding/Trace.h"
 #include "picture/formats/BMPDecoder.h"
+#include "picture/formats/MetafileDecoder.h"
 
 namespace {
 
@@ -100,6 +101,7 @@ uint32_t DwordAt(const uint8_t* bytes, size_t offset)
 CAutoDecoder::CAutoDecoder()
     : bmpDecoder_(std::make_unique<CBMPDecoder>())
 {
+    metafileDecoder_ = std::make_unique<CMetafileDecoder>();
 }
 
 CAutoDecoder::~CAutoDecoder() = default;

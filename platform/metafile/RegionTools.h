@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QPainterPath>
+#include <QRect>
+#include <QRegion>
+
+#include <vector>
+
+namespace metafile {
+
+// The union of any number of rectangles, merged pairwise so that large
+// lists stay fast; empty rectangles are left out.
+QRegion UnionOfRects(std::vector<QRect> rects);
+
+// The pixels of `bounds` whose centres `path` covers, with its fill rule.
+QRegion RegionOfPath(const QPainterPath& path, const QRect& bounds);
+
+}  // namespace metafile
