@@ -5,7 +5,7 @@ ASAN_BUILD := build-asan
 FUZZ_BUILD := build-fuzz
 BENCH_BUILD := build-bench
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := decode_memory decode_file
+FUZZ_TARGETS := decode_memory decode_file metafile_player
 CMAKE := cmake -G Ninja -Wno-dev
 
 .PHONY: deps build run test bench fuzz samples clean
@@ -25,6 +25,7 @@ test: build
 	@$(CMAKE) -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMO_SANITIZE=ON > /dev/null
 	cmake --build $(ASAN_BUILD)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 		ctest --test-dir $(ASAN_BUILD) --output-on-failure -j 2
 
 bench: deps

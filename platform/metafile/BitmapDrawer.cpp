@@ -84,13 +84,16 @@ void DrawTransformed(CPlaybackDC& dc, const QTransform& transform, const QImage&
     painter.restore();
 }
 
-// The target pixels an operation may change: the shape's bounds on the
-// target, within the clip.
-QRect AffectedArea(const CPlaybackDC& dc, const QRectF& bounds)
+// The target pixels a pixel-by-pixel operation may change: the shape's
+// bounds on the target, within the clip. Empty once the file has used up
+// its allowance of such work.
+QRect AffectedArea(CPlaybackDC& dc, const QRectF& bounds)
 {
     QRect area = bounds.toAlignedRect() & dc.Target().rect();
     if (std::optional<QRegion> clip = dc.EffectiveClip())
         area &= clip->boundingRect();
+    if (area.isEmpty() || !dc.SpendPixelWork(int64_t {area.width()} * area.height()))
+        return {};
     return area;
 }
 
@@ -106,17 +109,33 @@ QImage PatternLayer(CPlaybackDC& dc, const QRect& area)
     return layer;
 }
 
+// The ternary operation of each pixel: one for all, or the foreground one
+// where a mask is white and the background one where it is black.
+struct Operations {
+    uint8_t foreground = 0;
+    const QImage* mask = nullptr;
+    uint8_t background = 0;
+
+    bool UsePattern() const { return RopUsesPattern(foreground) || (mask && RopUsesPattern(background)); }
+    uint8_t At(const QRgb* maskRow, int x) const
+    {
+        return maskRow != nullptr && (maskRow[x] & 0x00FFFFFF) == 0 ? background : foreground;
+    }
+};
+
 // Mixes pattern, source and target pixel by pixel where `coverage` is
 // opaque, and draws the result through the clip.
-void MixIntoTarget(CPlaybackDC& dc, const QRect& area, const QImage& coverage, const QImage* source, uint8_t rop)
+void MixIntoTarget(CPlaybackDC& dc, const QRect& area, const QImage& coverage, const QImage* source,
+                   const Operations& operations)
 {
-    QImage pattern = RopUsesPattern(rop) ? PatternLayer(dc, area) : QImage();
+    QImage pattern = operations.UsePattern() ? PatternLayer(dc, area) : QImage();
     QImage destination = dc.Target().copy(area).convertToFormat(QImage::Format_ARGB32);
     QImage result(area.size(), QImage::Format_ARGB32);
     for (int y = 0; y < area.height(); ++y) {
         const QRgb* cover = reinterpret_cast<const QRgb*>(coverage.constScanLine(y));
         const QRgb* src = source ? reinterpret_cast<const QRgb*>(source->constScanLine(y)) : nullptr;
         const QRgb* pat = pattern.isNull() ? nullptr : reinterpret_cast<const QRgb*>(pattern.constScanLine(y));
+        const QRgb* mask = operations.mask ? reinterpret_cast<const QRgb*>(operations.mask->constScanLine(y)) : nullptr;
         const QRgb* dst = reinterpret_cast<const QRgb*>(destination.constScanLine(y));
         QRgb* out = reinterpret_cast<QRgb*>(result.scanLine(y));
         for (int x = 0; x < area.width(); ++x) {
@@ -124,7 +143,7 @@ void MixIntoTarget(CPlaybackDC& dc, const QRect& area, const QImage& coverage, c
                 out[x] = 0;
                 continue;
             }
-            uint32_t mixed = ApplyRop3(rop, pat ? pat[x] : 0, src ? src[x] : 0, dst[x]);
+            uint32_t mixed = ApplyRop3(operations.At(mask, x), pat ? pat[x] : 0, src ? src[x] : 0, dst[x]);
             out[x] = 0xFF000000 | (mixed & 0x00FFFFFF);
         }
     }
@@ -134,6 +153,19 @@ void MixIntoTarget(CPlaybackDC& dc, const QRect& area, const QImage& coverage, c
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.drawImage(area.topLeft(), result);
     painter.restore();
+}
+
+// `image` drawn by `transform` onto a transparent layer over `area`.
+QImage Layer(const QRect& area, const QTransform& transform, const QImage& image, const QRectF& part)
+{
+    QImage layer(area.size(), QImage::Format_ARGB32);
+    layer.fill(Qt::transparent);
+    QPainter painter(&layer);
+    painter.translate(-area.topLeft());
+    painter.setTransform(transform, true);
+    painter.drawImage(part, image, part);
+    painter.end();
+    return layer;
 }
 
 void FillWithBrush(CPlaybackDC& dc, const QPolygonF& shape)
@@ -176,7 +208,7 @@ void PatternBlit(CPlaybackDC& dc, const BlitPlacement& placement, uint8_t rop)
     painter.setBrush(Qt::black);
     painter.drawPolygon(shape);
     painter.end();
-    MixIntoTarget(dc, area, coverage, nullptr, rop);
+    MixIntoTarget(dc, area, coverage, nullptr, Operations {rop});
 }
 
 }  // namespace
@@ -205,14 +237,28 @@ void Blit(CPlaybackDC& dc, const BlitPlacement& placement, const DibImage* sourc
     QRect affected = AffectedArea(dc, transform->mapRect(area));
     if (affected.isEmpty())
         return;
-    QImage layer(affected.size(), QImage::Format_ARGB32);
-    layer.fill(Qt::transparent);
-    QPainter painter(&layer);
-    painter.translate(-affected.topLeft());
-    painter.setTransform(*transform, true);
-    painter.drawImage(area, image, area);
-    painter.end();
-    MixIntoTarget(dc, affected, layer, &layer, index);
+    QImage layer = Layer(affected, *transform, image, area);
+    MixIntoTarget(dc, affected, layer, &layer, Operations {index});
+}
+
+void MaskedBlit(CPlaybackDC& dc, const BlitPlacement& placement, const DibImage& source, const DibImage& mask,
+                QPointF maskOrigin, uint32_t rop)
+{
+    std::optional<QTransform> transform = SourceToTarget(dc, placement);
+    QRectF area = SourceArea(placement, source.image);
+    if (dc.RecordingPath() || !transform || area.isEmpty())
+        return;
+    QRect affected = AffectedArea(dc, transform->mapRect(area));
+    if (affected.isEmpty())
+        return;
+    QImage layer = Layer(affected, *transform, DrawableImage(source), area);
+    // Mask pixels line up with source pixels from their own origin on.
+    QTransform maskToTarget = QTransform::fromTranslate(placement.sourceOrigin.x() - maskOrigin.x(),
+                                                        placement.sourceOrigin.y() - maskOrigin.y()) *
+                              *transform;
+    QImage maskLayer = Layer(affected, maskToTarget, TwoToneMask(mask), QRectF(mask.image.rect()));
+    Operations operations {gdi::RopIndex(rop), &maskLayer, static_cast<uint8_t>(rop >> 24)};
+    MixIntoTarget(dc, affected, layer, &layer, operations);
 }
 
 void SetBitsToDevice(CPlaybackDC& dc, QPointF destOrigin, QPointF sourceOrigin, QSizeF size, uint32_t startScan,

@@ -26,6 +26,12 @@ struct BlitPlacement {
 // draw nothing without one.
 void Blit(CPlaybackDC& dc, const BlitPlacement& placement, const DibImage* source, uint32_t rop);
 
+// MaskBlt: where the monochrome mask's pixels are set (from `maskOrigin`
+// on, in step with the source) the foreground operation of `rop` (its low
+// three bytes), elsewhere the background one (its top byte).
+void MaskedBlit(CPlaybackDC& dc, const BlitPlacement& placement, const DibImage& source, const DibImage& mask,
+                QPointF maskOrigin, uint32_t rop);
+
 // SetDIBitsToDevice: `band` holds the bitmap's rows from `startScan` on
 // (counted from the bottom for bottom-up bitmaps, as `sourceOrigin` is);
 // `size` is in device pixels, so the picture is never mirrored.

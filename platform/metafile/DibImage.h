@@ -38,6 +38,12 @@ std::optional<DibImage> DecodePackedDib(CByteView packed, uint32_t usage, const 
 // mean the same on every device; none for the others.
 std::optional<DibImage> DecodeBitmap16(CByteView bitmap, uint64_t bitsAt);
 
+// The number of pixels of a decoded bitmap, 0 for none.
+inline int64_t PixelsOf(const std::optional<DibImage>& dib)
+{
+    return dib ? int64_t {dib->image.width()} * dib->image.height() : 0;
+}
+
 // A monochrome bitmap as a two-tone pattern: black where the pixel is the
 // colour of index 0, white elsewhere.
 QImage TwoToneMask(const DibImage& dib);

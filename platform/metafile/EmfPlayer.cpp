@@ -472,7 +472,9 @@ void CEmfPlayer::SmallTextOut(CByteView record)
 
 // ---- bitmaps
 
-std::optional<DibImage> CEmfPlayer::ReadBitmap(CByteView record, uint64_t at, uint32_t usage) const
+// None without a bitmap, with one that cannot be read, and once the file's
+// allowance of pixel work is spent.
+std::optional<DibImage> CEmfPlayer::ReadBitmap(CByteView record, uint64_t at, uint32_t usage)
 {
     uint32_t infoAt = record.U32(at);
     uint32_t infoSize = record.U32(at + 4);
@@ -480,7 +482,9 @@ std::optional<DibImage> CEmfPlayer::ReadBitmap(CByteView record, uint64_t at, ui
     uint32_t bitsSize = record.U32(at + 12);
     if (infoSize == 0)
         return std::nullopt;
-    return DecodeDib(record.Sub(infoAt, infoSize), record.Sub(bitsAt, bitsSize), usage, SelectedPalette());
+    std::optional<DibImage> dib =
+        DecodeDib(record.Sub(infoAt, infoSize), record.Sub(bitsAt, bitsSize), usage, SelectedPalette());
+    return dc_.SpendPixelWork(PixelsOf(dib)) ? dib : std::nullopt;
 }
 
 bool CEmfPlayer::PlayBitmaps(uint32_t type, CByteView record)
@@ -502,14 +506,14 @@ bool CEmfPlayer::PlayBitmaps(uint32_t type, CByteView record)
 
 // Destination at 24, raster operation at 40, source origin at 44 and its
 // transform at 52, the bitmap's usage at 80 and location at 84; StretchBlt
-// adds the source size at 100. MaskBlt's mask is left aside: the
-// foreground operation is drawn.
+// adds the source size at 100, MaskBlt the mask's origin, usage and
+// location there.
 void CEmfPlayer::BitBlt(uint32_t type, CByteView record)
 {
     BlitPlacement placement;
     placement.destOrigin = ReadPoint(record, 24);
     placement.destSize = ReadSize(record, 32);
-    uint32_t rop = record.U32(40) & 0x00FFFFFF;
+    uint32_t rop = record.U32(40);
     QTransform sourceTransform = ReadTransform(record, 52);
     QPointF sourceOrigin = ReadPoint(record, 44);
     QSizeF sourceSize = type == emr::STRETCHBLT ? ReadSize(record, 100) : placement.destSize;
@@ -517,7 +521,13 @@ void CEmfPlayer::BitBlt(uint32_t type, CByteView record)
     placement.sourceOrigin = sourceTransform.map(sourceOrigin);
     placement.sourceSize = QSizeF(sourceEnd.x() - placement.sourceOrigin.x(), sourceEnd.y() - placement.sourceOrigin.y());
     std::optional<DibImage> source = ReadBitmap(record, 84, record.U32(80));
-    Blit(dc_, placement, source ? &*source : nullptr, rop);
+    if (type == emr::MASKBLT && source) {
+        if (std::optional<DibImage> mask = ReadBitmap(record, 112, record.U32(108))) {
+            MaskedBlit(dc_, placement, *source, *mask, ReadPoint(record, 100), rop);
+            return;
+        }
+    }
+    Blit(dc_, placement, source ? &*source : nullptr, rop & 0x00FFFFFF);
 }
 
 void CEmfPlayer::StretchDibits(CByteView record)
@@ -544,7 +554,7 @@ void CEmfPlayer::SetDibitsToDevice(CByteView record)
     std::optional<DibImage> band = DecodeDib(record.Sub(record.U32(48), infoSize),
                                              record.Sub(record.U32(56), record.U32(60)), record.U32(64),
                                              SelectedPalette(), record.U32(72));
-    if (band)
+    if (band && dc_.SpendPixelWork(PixelsOf(band)))
         SetBitsToDevice(dc_, ReadPoint(record, 24), ReadPoint(record, 32), ReadSize(record, 40), record.U32(68), *band);
 }
 

@@ -44,7 +44,7 @@ private:
     void GradientFill(CByteView record);
 
     // The bitmap whose header and bits the four fields at `at` locate.
-    std::optional<DibImage> ReadBitmap(CByteView record, uint64_t at, uint32_t usage) const;
+    std::optional<DibImage> ReadBitmap(CByteView record, uint64_t at, uint32_t usage);
     const LogPalette& SelectedPalette() const;
     void Put(uint32_t index, GdiObject object);
 

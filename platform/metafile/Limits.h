@@ -19,5 +19,8 @@ constexpr uint32_t kMaxTextChars = 1u << 16;        // characters of one text ca
 constexpr uint32_t kMaxPaletteEntries = 1u << 16;   // entries of one palette
 constexpr double kMaxDeviceCoordinate = 1 << 24;    // device coordinates are clamped to +-this
 constexpr double kMaxPenWidth = 1 << 14;            // device pixels
+// Pixels the player's own loops (bitmaps decoded, raster operations mixed,
+// flood fills, regions of paths, gradient triangles) may touch in one file.
+constexpr int64_t kMaxPixelWork = int64_t {1} << 32;
 
 }  // namespace metafile

@@ -395,7 +395,7 @@ void CPlaybackDC::FloodFill(QPointF point, gdi::ColorRef color, bool toBorder)
 {
     QPoint start = ToTarget(point).toPoint();
     std::optional<QBrush> brush = MakeFillBrush(state_.brush, state_);
-    if (!brush || !target_.rect().contains(start))
+    if (!brush || !target_.rect().contains(start) || !SpendPixelWork(int64_t {target_.width()} * target_.height()))
         return;
     QRgb key = ColorOf(color, state_).rgb() & 0x00FFFFFF;
     auto fills = [&](int x, int y) {
@@ -609,7 +609,7 @@ void CPlaybackDC::SelectClipPath(int mode)
     if (CountClipOperation()) {
         QPainterPath shape = state_.path.path;
         shape.setFillRule(state_.fillMode == gdi::WINDING ? Qt::WindingFill : Qt::OddEvenFill);
-        CombineClip(metafile::RegionOfPath(shape, target_.rect()), mode);
+        CombineClip(RasterRegion(shape), mode);
     }
     AbortPath();
 }
@@ -621,36 +621,48 @@ bool CPlaybackDC::CountClipOperation()
     return ++clipOperations_ <= kMaxClipOperations;
 }
 
-QRegion CPlaybackDC::RegionOfPath(const QPainterPath& target, Qt::FillRule rule) const
+QRegion CPlaybackDC::RasterRegion(const QPainterPath& target)
 {
-    QPainterPath shape = target;
-    shape.setFillRule(rule);
-    return metafile::RegionOfPath(shape, target_.rect());
+    QRect area = target.controlPointRect().toAlignedRect() & target_.rect();
+    if (area.isEmpty() || !SpendPixelWork(int64_t {area.width()} * area.height()))
+        return {};
+    return RegionOfPath(target, target_.rect());
 }
 
-// A logical rectangle as a target region: its pixels from the left and top
-// edges up to, not including, the right and bottom ones.
-static QRegion RectRegion(const CPlaybackDC& dc, const QRectF& logical)
+bool CPlaybackDC::SpendPixelWork(int64_t pixels)
 {
-    if (std::optional<QRectF> aligned = dc.AlignedBox(logical))
-        return QRegion(aligned->toAlignedRect());
-    QPolygonF corners = dc.ToTarget(std::vector<QPointF> {logical.topLeft(), logical.topRight(),
-                                                          logical.bottomRight(), logical.bottomLeft()});
+    if (pixels > kMaxPixelWork - pixelWork_)
+        return false;
+    pixelWork_ += pixels;
+    return true;
+}
+
+QPainterPath CPlaybackDC::RectShape(const QRectF& logical) const
+{
     QPainterPath shape;
-    shape.addPolygon(corners);
-    return metafile::RegionOfPath(shape, QRect(QPoint(0, 0), QSize(1 << 20, 1 << 20)));
+    shape.addPolygon(ToTarget(std::vector<QPointF> {logical.topLeft(), logical.topRight(), logical.bottomRight(),
+                                                    logical.bottomLeft()}));
+    shape.closeSubpath();
+    return shape;
+}
+
+QRegion CPlaybackDC::RectRegion(const QRectF& logical)
+{
+    if (std::optional<QRectF> aligned = AlignedBox(logical))
+        return QRegion(aligned->toAlignedRect()) & WholeTarget();
+    return RasterRegion(RectShape(logical));
 }
 
 void CPlaybackDC::IntersectClipRect(const QRectF& logical)
 {
     if (CountClipOperation())
-        CombineClip(RectRegion(*this, logical) & WholeTarget(), gdi::RGN_AND);
+        CombineClip(RectRegion(logical), gdi::RGN_AND);
 }
 
 void CPlaybackDC::ExcludeClipRect(const QRectF& logical)
 {
     if (CountClipOperation())
-        CombineClip(RectRegion(*this, logical) & WholeTarget(), gdi::RGN_DIFF);
+        CombineClip(RectRegion(logical), gdi::RGN_DIFF);
 }
 
 void CPlaybackDC::OffsetClip(QPointF logical)
@@ -725,19 +737,23 @@ void CPlaybackDC::ApplyClip()
 
 // ---- regions
 
-QRegion CPlaybackDC::RegionToTarget(const QRegion& logical) const
+QRegion CPlaybackDC::RegionToTarget(const QRegion& logical)
 {
+    // A region's rectangles cover up to, not including, QRect's inclusive right + 1.
+    auto box = [](const QRect& rect) {
+        return QRectF(QPointF(rect.left(), rect.top()), QPointF(rect.right() + 1.0, rect.bottom() + 1.0));
+    };
+    if (!AlignedBox(QRectF(0, 0, 1, 1))) {
+        QPainterPath shape;
+        shape.setFillRule(Qt::WindingFill);
+        for (const QRect& rect : logical)
+            shape.addPath(RectShape(box(rect)));
+        return RasterRegion(shape);
+    }
     std::vector<QRect> rects;
     rects.reserve(static_cast<size_t>(logical.rectCount()));
-    for (const QRect& rect : logical) {
-        // QRect's right edge is inclusive; a region covers up to right + 1.
-        QRectF box(QPointF(rect.left(), rect.top()), QPointF(rect.right() + 1.0, rect.bottom() + 1.0));
-        if (std::optional<QRectF> aligned = AlignedBox(box))
-            rects.push_back(aligned->toAlignedRect());
-        else
-            for (const QRect& part : RectRegion(*this, box))
-                rects.push_back(part);
-    }
+    for (const QRect& rect : logical)
+        rects.push_back(AlignedBox(box(rect))->toAlignedRect());
     return UnionOfRects(std::move(rects)) & WholeTarget();
 }
 

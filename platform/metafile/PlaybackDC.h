@@ -104,7 +104,10 @@ public:
     void InvertRegion(const QRegion& logical);
     void PaintRegion(const QRegion& logical);
     // A logical region in target pixels.
-    QRegion RegionToTarget(const QRegion& logical) const;
+    QRegion RegionToTarget(const QRegion& logical);
+    // The target pixels of a logical rectangle: from its left and top edges
+    // up to, not including, its right and bottom ones.
+    QRegion RectRegion(const QRectF& logical);
 
     // Building blocks for text and bitmaps, in target pixels.
     bool RecordingPath() const { return state_.path.recording; }
@@ -114,6 +117,9 @@ public:
     void FillTargetRegion(const QRegion& target, const QBrush& brush);
     // The region drawing is limited to; none: the whole target.
     std::optional<QRegion> EffectiveClip() const;
+    // Counts pixels a loop of the player's own is about to touch; false
+    // once the file has used up its allowance, and the work is skipped.
+    bool SpendPixelWork(int64_t pixels);
 
 private:
     void DrawClosed(const QPainterPath& fillShape, const QPainterPath& outline);
@@ -124,7 +130,10 @@ private:
                           bool forFill) const;
     QPainterPath ArcShape(ArcKind kind, const QRectF& box, QPointF start, QPointF end) const;
     QPointF TargetPosition() const { return ToTarget(state_.position); }
-    QRegion RegionOfPath(const QPainterPath& target, Qt::FillRule rule) const;
+    // A logical rectangle's corners as a target polygon.
+    QPainterPath RectShape(const QRectF& logical) const;
+    // The pixels a target path covers, as long as the allowance of pixel work lasts.
+    QRegion RasterRegion(const QPainterPath& target);
     QRegion WholeTarget() const { return QRegion(target_.rect()); }
     bool CountClipOperation();
     void CombineClip(const QRegion& region, int mode);
@@ -137,6 +146,7 @@ private:
     CObjectTable objects_;
     QPainter painter_;
     int clipOperations_ = 0;
+    int64_t pixelWork_ = 0;
 };
 
 }  // namespace metafile

@@ -66,15 +66,6 @@ void FillOpaqueRect(CPlaybackDC& dc, const QRectF& logical)
     painter.fillPath(shape, ColorOf(dc.State().backgroundColor, dc.State()));
 }
 
-QRegion ClipRectRegion(CPlaybackDC& dc, const QRectF& logical)
-{
-    if (std::optional<QRectF> aligned = dc.AlignedBox(logical))
-        return QRegion(aligned->toAlignedRect());
-    return QRegion(dc.ToTarget(std::vector<QPointF> {logical.topLeft(), logical.topRight(), logical.bottomRight(),
-                                                     logical.bottomLeft()})
-                       .toPolygon());
-}
-
 // How far the origin moves from the reference point: along the baseline for
 // the horizontal alignment, across it for the vertical one.
 QPointF AlignmentShift(uint32_t align, double extent, const QFontMetricsF& metrics)
@@ -130,7 +121,7 @@ void DrawText(CPlaybackDC& dc, const TextCall& call)
         painter.save();
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         if (call.rect && (call.options & gdi::ETO_CLIPPED))
-            painter.setClipRegion(ClipRectRegion(dc, *call.rect), Qt::IntersectClip);
+            painter.setClipRegion(dc.RectRegion(*call.rect), Qt::IntersectClip);
         painter.setTransform(placement);
         if (state.backgroundMode == gdi::OPAQUE && !(call.rect && (call.options & gdi::ETO_OPAQUE)))
             painter.fillRect(QRectF(0, -metrics.ascent(), layout.extent, metrics.ascent() + metrics.descent()),

@@ -159,7 +159,7 @@ void CWmfPlayer::CreateObject(uint16_t function, Params params)
     dc_.Objects().PutInLowestFreeSlot(std::make_shared<GdiObject>(std::move(object)));
 }
 
-GdiObject CWmfPlayer::ReadObject(uint16_t function, Params params) const
+GdiObject CWmfPlayer::ReadObject(uint16_t function, Params params)
 {
     switch (function) {
     case meta::CREATEPENINDIRECT: {
@@ -193,7 +193,7 @@ GdiObject CWmfPlayer::ReadObject(uint16_t function, Params params) const
         // A 14-byte bitmap header, 18 reserved bytes, then the rows.
         LogBrush brush;
         brush.style = gdi::BS_PATTERN;
-        if (std::optional<DibImage> bitmap = DecodeBitmap16(params.bytes, 32)) {
+        if (std::optional<DibImage> bitmap = Afforded(DecodeBitmap16(params.bytes, 32))) {
             brush.monochrome = params.bytes.U8(9) == 1;
             brush.pattern = bitmap->image;
         }
@@ -383,9 +383,14 @@ void CWmfPlayer::DrawText(QPointF reference, CByteView text, uint32_t options, s
 
 // ---- bitmaps
 
-std::optional<DibImage> CWmfPlayer::ReadPackedDib(CByteView bytes, uint32_t usage) const
+std::optional<DibImage> CWmfPlayer::ReadPackedDib(CByteView bytes, uint32_t usage)
 {
-    return DecodePackedDib(bytes, usage, SelectedPalette());
+    return Afforded(DecodePackedDib(bytes, usage, SelectedPalette()));
+}
+
+std::optional<DibImage> CWmfPlayer::Afforded(std::optional<DibImage> dib)
+{
+    return dc_.SpendPixelWork(PixelsOf(dib)) ? std::move(dib) : std::nullopt;
 }
 
 bool CWmfPlayer::PlayBitmaps(uint16_t function, Params params)
@@ -433,7 +438,7 @@ void CWmfPlayer::Blit(uint16_t function, Params params)
     if (!noBitmap) {
         CByteView bitmap = params.bytes.From(2 * (word + 4));
         bool deviceBitmap = function == meta::BITBLT || function == meta::STRETCHBLT;
-        source = deviceBitmap ? DecodeBitmap16(bitmap, 10) : ReadPackedDib(bitmap, gdi::DIB_RGB_COLORS);
+        source = deviceBitmap ? Afforded(DecodeBitmap16(bitmap, 10)) : ReadPackedDib(bitmap, gdi::DIB_RGB_COLORS);
     }
     metafile::Blit(dc_, placement, source ? &*source : nullptr, params.Long(0));
 }
@@ -461,8 +466,8 @@ void CWmfPlayer::StretchDib(Params params)
 // y, x, then the packed DIB holding the scans.
 void CWmfPlayer::SetDibToDevice(Params params)
 {
-    std::optional<DibImage> band = DecodePackedDib(params.bytes.From(18), params.Word(0), SelectedPalette(),
-                                                   params.Word(1));
+    std::optional<DibImage> band =
+        Afforded(DecodePackedDib(params.bytes.From(18), params.Word(0), SelectedPalette(), params.Word(1)));
     if (band)
         SetBitsToDevice(dc_, params.Point(7), params.Point(3), ExtentOf(params.Point(5)), params.Word(2), *band);
 }

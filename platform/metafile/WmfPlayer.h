@@ -43,7 +43,7 @@ private:
     bool PlayBitmaps(uint16_t function, Params params);
 
     void CreateObject(uint16_t function, Params params);
-    GdiObject ReadObject(uint16_t function, Params params) const;
+    GdiObject ReadObject(uint16_t function, Params params);
     LogFont ReadFont(Params params) const;
     void ChangePalette(uint16_t function, Params params);
     void TextOut(Params params);
@@ -54,7 +54,9 @@ private:
     void StretchDib(Params params);
     void SetDibToDevice(Params params);
 
-    std::optional<DibImage> ReadPackedDib(CByteView bytes, uint32_t usage) const;
+    std::optional<DibImage> ReadPackedDib(CByteView bytes, uint32_t usage);
+    // The bitmap, unless the file's allowance of pixel work is spent.
+    std::optional<DibImage> Afforded(std::optional<DibImage> dib);
     const LogPalette& SelectedPalette() const;
     LogPalette* SelectedPaletteForChange() const;
     template <class T>

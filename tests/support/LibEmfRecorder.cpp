@@ -9,7 +9,8 @@ std::vector<uint8_t> RecordWithLibEmf(int width, int height, const std::function
     if (!file)
         return {};
     RECT frame = {0, 0, width * 3125 / 100, height * 3125 / 100};
-    HDC dc = CreateEnhMetaFileWithFILEA(0, file.get(), &frame, "lumo test");
+    // The description is two texts, each ended by a zero, and a zero after them.
+    HDC dc = CreateEnhMetaFileWithFILEA(0, file.get(), &frame, "Lumo tests\0picture\0");
     draw(dc);
     DeleteEnhMetaFile(CloseEnhMetaFileWithFILE(dc));
     std::fflush(file.get());
