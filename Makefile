@@ -39,6 +39,7 @@ fuzz: deps
 	@for target in $(FUZZ_TARGETS); do \
 		mkdir -p $(FUZZ_BUILD)/corpus/$$target fuzz/findings/$$target; \
 		echo "fuzzing $$target for $(FUZZ_SECONDS) s"; \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 		./$(FUZZ_BUILD)/fuzz/$$target -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=4096 \
 			-artifact_prefix=fuzz/findings/$$target/ $(FUZZ_BUILD)/corpus/$$target fuzz/corpus/$$target \
 			|| exit 1; \

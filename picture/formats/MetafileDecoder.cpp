@@ -11,6 +11,7 @@
 
 #include "picture/decoding/TextException.h"
 #include "picture/decoding/Trace.h"
+#include "platform/gdi/StretchBits.h"
 #include "platform/metafile/Metafile.h"
 
 namespace {
@@ -88,22 +89,9 @@ private:
 
     uint8_t Nearest(uint32_t rgb) const
     {
-        int red = static_cast<int>((rgb >> 16) & 0xFF);
-        int green = static_cast<int>((rgb >> 8) & 0xFF);
-        int blue = static_cast<int>(rgb & 0xFF);
-        int best = 0;
-        int bestDistance = INT32_MAX;
-        for (int i = 0; i < 256; ++i) {
-            int dr = palette_[i].red - red;
-            int dg = palette_[i].green - green;
-            int db = palette_[i].blue - blue;
-            int distance = dr * dr + dg * dg + db * db;
-            if (distance < bestDistance) {
-                bestDistance = distance;
-                best = i;
-            }
-        }
-        return static_cast<uint8_t>(best);
+        return static_cast<uint8_t>(gdi::NearestColorIndex(reinterpret_cast<const gdi::RgbQuad*>(palette_), 256,
+                                                           static_cast<uint8_t>(rgb >> 16),
+                                                           static_cast<uint8_t>(rgb >> 8), static_cast<uint8_t>(rgb)));
     }
 
     BgraPixel palette_[256];

@@ -9,6 +9,7 @@
 
 #include "platform/metafile/PenBrush.h"
 #include "platform/metafile/RasterOp.h"
+#include "platform/metafile/RegionTools.h"
 
 namespace metafile {
 
@@ -89,7 +90,7 @@ void DrawTransformed(CPlaybackDC& dc, const QTransform& transform, const QImage&
 // its allowance of such work.
 QRect AffectedArea(CPlaybackDC& dc, const QRectF& bounds)
 {
-    QRect area = bounds.toAlignedRect() & dc.Target().rect();
+    QRect area = PixelsWithin(bounds, dc.Target().rect());
     if (std::optional<QRegion> clip = dc.EffectiveClip())
         area &= clip->boundingRect();
     if (area.isEmpty() || !dc.SpendPixelWork(int64_t {area.width()} * area.height()))

@@ -44,6 +44,13 @@ struct DcState {
     std::optional<QRegion> clip;        // target pixels; none: the whole picture
     std::optional<QRegion> metaRegion;  // target pixels; none: the whole picture
     PathBracket path;
+
+    // The selected palette's colours (the default palette's when it has none).
+    const LogPalette& Palette() const
+    {
+        const auto* selected = palette ? std::get_if<LogPalette>(palette.get()) : nullptr;
+        return selected != nullptr && !selected->entries.empty() ? *selected : DefaultPalette();
+    }
 };
 
 }  // namespace metafile

@@ -84,8 +84,9 @@ std::vector<QRgb> ReadColorTable(const DibHeader& header, CByteView info, uint32
     for (uint64_t i = 0; i < std::min<uint64_t>(header.tableEntries, 256); ++i) {
         uint64_t at = header.tableOffset + i * header.tableEntrySize;
         if (usage == gdi::DIB_PAL_COLORS) {
-            const std::vector<PaletteColor>& entries =
-                palette.entries.empty() ? DefaultPalette().entries : palette.entries;
+            const std::vector<PaletteColor>& entries = palette.entries;
+            if (entries.empty())
+                continue;
             const PaletteColor& entry = entries[std::min<size_t>(info.U16(at), entries.size() - 1)];
             table[i] = qRgb(entry.red, entry.green, entry.blue);
         } else {

@@ -30,7 +30,8 @@ QPointF ReadPoint(CByteView record, uint64_t at)
 double ReadMiterLimit(CByteView record)
 {
     uint32_t value = record.U32(8);
-    return value <= 1000 ? value : record.F32(8);
+    double limit = value <= 1000 ? value : record.F32(8);
+    return std::isfinite(limit) && limit > 0 ? limit : 10;
 }
 
 // Bottom-up bitmaps count their source rows from the bottom.
@@ -125,13 +126,6 @@ void CEmfPlayer::Put(uint32_t index, GdiObject object)
     // Slot 0 is the metafile itself, and stock objects cannot be replaced.
     if (index != 0 && !(index & gdi::kStockFlag))
         dc_.Objects().Put(index, std::make_shared<GdiObject>(std::move(object)));
-}
-
-const LogPalette& CEmfPlayer::SelectedPalette() const
-{
-    const ObjectPtr& palette = dc_.State().palette;
-    const auto* entries = palette ? std::get_if<LogPalette>(palette.get()) : nullptr;
-    return entries != nullptr ? *entries : DefaultPalette();
 }
 
 bool CEmfPlayer::PlayObjects(uint32_t type, CByteView record)
@@ -427,16 +421,12 @@ void CEmfPlayer::TextOut(CByteView record, uint64_t at, bool wide)
 
     CByteView text = record.Sub(stringAt, uint64_t {count} * (wide ? 2 : 1));
     FaceEncoding encoding = EncodingOf(dc_.State().font);
-    if (call.options & gdi::ETO_GLYPH_INDEX) {
-        // Glyph numbers of the writer's font mean nothing in the faces here:
-        // the characters keep their places and stay blank.
-        for (uint32_t i = 0; i < count; ++i)
-            call.chars.push_back({QString(), i, 1});
-    } else if (wide) {
+    if (call.options & gdi::ETO_GLYPH_INDEX)
+        call.chars = DecodeGlyphIndices(text, wide ? count : 0, HasStandardGlyphOrder(dc_.State().font));
+    else if (wide)
         call.chars = DecodeUtf16(text, count, encoding);
-    } else {
+    else
         call.chars = DecodeBytes(text, dc_.State().font.charSet, encoding);
-    }
     bool pairs = (call.options & gdi::ETO_PDY) != 0;
     if (dxAt != 0 && record.Has(dxAt, uint64_t {count} * (pairs ? 8 : 4))) {
         for (uint32_t i = 0; i < count; ++i) {
@@ -483,7 +473,7 @@ std::optional<DibImage> CEmfPlayer::ReadBitmap(CByteView record, uint64_t at, ui
     if (infoSize == 0)
         return std::nullopt;
     std::optional<DibImage> dib =
-        DecodeDib(record.Sub(infoAt, infoSize), record.Sub(bitsAt, bitsSize), usage, SelectedPalette());
+        DecodeDib(record.Sub(infoAt, infoSize), record.Sub(bitsAt, bitsSize), usage, dc_.State().Palette());
     return dc_.SpendPixelWork(PixelsOf(dib)) ? dib : std::nullopt;
 }
 
@@ -553,7 +543,7 @@ void CEmfPlayer::SetDibitsToDevice(CByteView record)
         return;
     std::optional<DibImage> band = DecodeDib(record.Sub(record.U32(48), infoSize),
                                              record.Sub(record.U32(56), record.U32(60)), record.U32(64),
-                                             SelectedPalette(), record.U32(72));
+                                             dc_.State().Palette(), record.U32(72));
     if (band && dc_.SpendPixelWork(PixelsOf(band)))
         SetBitsToDevice(dc_, ReadPoint(record, 24), ReadPoint(record, 32), ReadSize(record, 40), record.U32(68), *band);
 }

@@ -45,7 +45,6 @@ private:
 
     // The bitmap whose header and bits the four fields at `at` locate.
     std::optional<DibImage> ReadBitmap(CByteView record, uint64_t at, uint32_t usage);
-    const LogPalette& SelectedPalette() const;
     void Put(uint32_t index, GdiObject object);
 
     CByteView bytes_;

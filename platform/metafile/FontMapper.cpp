@@ -23,6 +23,10 @@ const char* const kSerifFaces[] = {
 const char* const kMonoFaces[] = {
     "courier new", "courier", "fixedsys", "terminal", "lucida console", "consolas", "modern", "lucida sans typewriter",
 };
+const char* const kStandardOrderFaces[] = {
+    "arial", "arial black", "times new roman", "courier new", "verdana", "tahoma", "georgia", "trebuchet ms",
+    "comic sans ms",
+};
 const char* const kPictureFaces[] = {"wingdings", "wingdings 2", "wingdings 3", "webdings", "marlett",
                                      "zapf dingbats", "monotype sorts", "ms outlook"};
 
@@ -124,6 +128,11 @@ MappedFont MapFont(const LogFont& font, double heightPixels, double widthPixels)
 FaceEncoding EncodingOf(const LogFont& font)
 {
     return EncodingOfFace(font, NormalizedFace(font));
+}
+
+bool HasStandardGlyphOrder(const LogFont& font)
+{
+    return IsOneOf(NormalizedFace(font), kStandardOrderFaces);
 }
 
 }  // namespace metafile

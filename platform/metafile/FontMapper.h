@@ -23,5 +23,8 @@ MappedFont MapFont(const LogFont& font, double heightPixels, double widthPixels)
 
 // Which characters the font's face draws; needs no fonts loaded.
 FaceEncoding EncodingOf(const LogFont& font);
+// Whether the face numbers its first glyphs in the standard Macintosh order,
+// as the core faces of the system do, so that glyph numbers can be read.
+bool HasStandardGlyphOrder(const LogFont& font);
 
 }  // namespace metafile

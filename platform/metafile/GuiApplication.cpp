@@ -8,11 +8,14 @@ namespace {
 
 QtMessageHandler previousHandler = nullptr;
 
-// Starting the offscreen platform without a desktop session warns about
-// the missing runtime folder, which nothing here uses.
-void QuietStartupHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
+// In the processes that get their application from here, two warnings say
+// nothing to the user: the offscreen platform has no runtime folder (which
+// nothing here uses), and characters no face has are drawn as boxes
+// without shaping.
+void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (type == QtWarningMsg && message.startsWith("QStandardPaths:"))
+    if (type == QtWarningMsg &&
+        (message.startsWith("QStandardPaths:") || message.startsWith("OpenType support missing")))
         return;
     if (previousHandler != nullptr)
         previousHandler(type, context, message);
@@ -25,10 +28,8 @@ QGuiApplication* MakeApplication()
     static char platformOption[] = "-platform";
     static char platform[] = "offscreen";
     static char* argv[] = {name, platformOption, platform, nullptr};
-    previousHandler = qInstallMessageHandler(QuietStartupHandler);
-    auto* application = new QGuiApplication(argc, argv);
-    qInstallMessageHandler(previousHandler);
-    return application;
+    previousHandler = qInstallMessageHandler(QuietHandler);
+    return new QGuiApplication(argc, argv);
 }
 
 }  // namespace

@@ -120,10 +120,8 @@ QImage MonochromePattern(const QImage& pattern, QColor zeroColor, QColor oneColo
 QColor ColorOf(gdi::ColorRef color, const DcState& state)
 {
     if ((color >> 24) == gdi::kPaletteIndexColor) {
-        const auto* palette = state.palette ? std::get_if<LogPalette>(state.palette.get()) : nullptr;
-        if (palette == nullptr || palette->entries.empty())
-            palette = &DefaultPalette();
-        const PaletteColor& entry = palette->entries[std::min<size_t>(color & 0xFFFF, palette->entries.size() - 1)];
+        const std::vector<PaletteColor>& entries = state.Palette().entries;
+        const PaletteColor& entry = entries[std::min<size_t>(color & 0xFFFF, entries.size() - 1)];
         return QColor(entry.red, entry.green, entry.blue);
     }
     return RgbOf(color);

@@ -21,11 +21,13 @@ double ClampCoordinate(double value)
     return std::clamp(std::round(value), -kMaxDeviceCoordinate, kMaxDeviceCoordinate);
 }
 
-bool IsFinite(const QRectF& rect)
+// Whether a shape stays within the range painting can take.
+bool IsPaintable(const QRectF& rect)
 {
+    constexpr double kLimit = 1 << 30;
     return std::isfinite(rect.left()) && std::isfinite(rect.top()) && std::isfinite(rect.width()) &&
-           std::isfinite(rect.height()) && std::abs(rect.left()) < 1e12 && std::abs(rect.top()) < 1e12 &&
-           rect.width() < 1e12 && rect.height() < 1e12;
+           std::isfinite(rect.height()) && std::abs(rect.left()) < kLimit && std::abs(rect.top()) < kLimit &&
+           rect.width() < kLimit && rect.height() < kLimit;
 }
 
 QPainterPath OpenPolyline(const QPolygonF& points)
@@ -94,7 +96,7 @@ QPolygonF CPlaybackDC::ToTarget(const std::vector<QPointF>& logical) const
 QPainterPath CPlaybackDC::ToTarget(const QPainterPath& logical) const
 {
     QPainterPath mapped = LogicalToTarget().map(logical);
-    return IsFinite(mapped.controlPointRect()) ? mapped : QPainterPath();
+    return IsPaintable(mapped.controlPointRect()) ? mapped : QPainterPath();
 }
 
 double CPlaybackDC::UnitLengthX() const
@@ -623,7 +625,7 @@ bool CPlaybackDC::CountClipOperation()
 
 QRegion CPlaybackDC::RasterRegion(const QPainterPath& target)
 {
-    QRect area = target.controlPointRect().toAlignedRect() & target_.rect();
+    QRect area = PixelsWithin(target.controlPointRect(), target_.rect());
     if (area.isEmpty() || !SpendPixelWork(int64_t {area.width()} * area.height()))
         return {};
     return RegionOfPath(target, target_.rect());

@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace metafile {
 
@@ -26,9 +27,18 @@ QRegion UnionOfRects(std::vector<QRect> rects)
     return regions.empty() ? QRegion() : regions.front();
 }
 
+QRect PixelsWithin(const QRectF& area, const QRect& limit)
+{
+    if (!std::isfinite(area.x()) || !std::isfinite(area.y()) || !std::isfinite(area.width()) ||
+        !std::isfinite(area.height()))
+        return {};
+    QRectF within = area.normalized().adjusted(-1, -1, 1, 1).intersected(QRectF(limit));
+    return within.isEmpty() ? QRect() : within.toAlignedRect() & limit;
+}
+
 QRegion RegionOfPath(const QPainterPath& path, const QRect& bounds)
 {
-    QRect area = path.controlPointRect().toAlignedRect().adjusted(-1, -1, 1, 1) & bounds;
+    QRect area = PixelsWithin(path.controlPointRect(), bounds);
     if (area.isEmpty())
         return {};
     QImage mask(area.size(), QImage::Format_Grayscale8);

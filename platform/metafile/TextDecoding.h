@@ -25,6 +25,10 @@ enum class FaceEncoding { Text, Symbol, Pictures };
 // An 8-bit string in the code page of the font's character set; the double
 // bytes of East Asian code pages make one character.
 std::vector<TextChar> DecodeBytes(CByteView bytes, uint8_t charSet, FaceEncoding encoding);
+// Glyph numbers of the writer's font. Faces in the standard Macintosh glyph
+// order (`standardOrder`) give their characters back for the first 258
+// glyphs; every other glyph keeps its place and stays blank.
+std::vector<TextChar> DecodeGlyphIndices(CByteView units, uint32_t count, bool standardOrder);
 // A UTF-16 string; surrogate pairs make one character.
 std::vector<TextChar> DecodeUtf16(CByteView units, uint32_t count, FaceEncoding encoding);
 

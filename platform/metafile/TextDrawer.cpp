@@ -2,11 +2,13 @@
 
 #include <QFontMetricsF>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
 #include "platform/metafile/FontMapper.h"
 #include "platform/metafile/GuiApplication.h"
+#include "platform/metafile/Limits.h"
 #include "platform/metafile/PenBrush.h"
 
 namespace metafile {
@@ -26,6 +28,12 @@ struct Layout {
     std::vector<PlacedChar> chars;
     double extent = 0;
 };
+
+// Characters advanced beyond the range of device coordinates are not drawn.
+bool IsWithinReach(QPointF at)
+{
+    return std::abs(at.x()) <= kMaxDeviceCoordinate && std::abs(at.y()) <= kMaxDeviceCoordinate;
+}
 
 double SumOf(const std::vector<double>& values, uint32_t first, uint32_t count)
 {
@@ -49,7 +57,7 @@ Layout LayOut(const TextCall& call, const QFontMetricsF& metrics, double unitX, 
         // Vertical offsets count upwards in logical units.
         y -= SumOf(call.dy, c.firstUnit, c.unitCount) * unitY;
     }
-    layout.extent = x;
+    layout.extent = std::clamp(x, -kMaxDeviceCoordinate, kMaxDeviceCoordinate);
     return layout;
 }
 
@@ -114,7 +122,8 @@ void DrawText(CPlaybackDC& dc, const TextCall& call)
     if (dc.RecordingPath()) {
         QPainterPath outlines;
         for (const PlacedChar& c : layout.chars)
-            outlines.addText(c.at, mapped.font, c.text);
+            if (IsWithinReach(c.at))
+                outlines.addText(c.at, mapped.font, c.text);
         dc.AddClosedFiguresToPath(placement.map(outlines));
     } else {
         QPainter& painter = dc.Painter();
@@ -129,7 +138,7 @@ void DrawText(CPlaybackDC& dc, const TextCall& call)
         painter.setFont(mapped.font);
         painter.setPen(ColorOf(state.textColor, state));
         for (const PlacedChar& c : layout.chars)
-            if (!c.text.isEmpty())
+            if (!c.text.isEmpty() && IsWithinReach(c.at))
                 painter.drawText(c.at, c.text);
         painter.restore();
     }

@@ -105,13 +105,6 @@ const T* CWmfPlayer::ObjectAt(uint16_t index) const
     return object ? std::get_if<T>(object.get()) : nullptr;
 }
 
-const LogPalette& CWmfPlayer::SelectedPalette() const
-{
-    const ObjectPtr& palette = dc_.State().palette;
-    const auto* entries = palette ? std::get_if<LogPalette>(palette.get()) : nullptr;
-    return entries != nullptr ? *entries : DefaultPalette();
-}
-
 LogPalette* CWmfPlayer::SelectedPaletteForChange() const
 {
     const ObjectPtr& palette = dc_.State().palette;
@@ -385,7 +378,7 @@ void CWmfPlayer::DrawText(QPointF reference, CByteView text, uint32_t options, s
 
 std::optional<DibImage> CWmfPlayer::ReadPackedDib(CByteView bytes, uint32_t usage)
 {
-    return Afforded(DecodePackedDib(bytes, usage, SelectedPalette()));
+    return Afforded(DecodePackedDib(bytes, usage, dc_.State().Palette()));
 }
 
 std::optional<DibImage> CWmfPlayer::Afforded(std::optional<DibImage> dib)
@@ -467,7 +460,7 @@ void CWmfPlayer::StretchDib(Params params)
 void CWmfPlayer::SetDibToDevice(Params params)
 {
     std::optional<DibImage> band =
-        Afforded(DecodePackedDib(params.bytes.From(18), params.Word(0), SelectedPalette(), params.Word(1)));
+        Afforded(DecodePackedDib(params.bytes.From(18), params.Word(0), dc_.State().Palette(), params.Word(1)));
     if (band)
         SetBitsToDevice(dc_, params.Point(7), params.Point(3), ExtentOf(params.Point(5)), params.Word(2), *band);
 }

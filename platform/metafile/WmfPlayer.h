@@ -57,7 +57,6 @@ private:
     std::optional<DibImage> ReadPackedDib(CByteView bytes, uint32_t usage);
     // The bitmap, unless the file's allowance of pixel work is spent.
     std::optional<DibImage> Afforded(std::optional<DibImage> dib);
-    const LogPalette& SelectedPalette() const;
     LogPalette* SelectedPaletteForChange() const;
     template <class T>
     const T* ObjectAt(uint16_t index) const;

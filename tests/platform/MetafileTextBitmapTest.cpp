@@ -113,6 +113,33 @@ TEST(MetafileText, OpaqueRectanglesAndAdvances)
     EXPECT_LT(letters.bottom, 95);
 }
 
+TEST(MetafileText, GlyphNumbersOfCoreFacesAreRead)
+{
+    auto render = [](const std::u16string& face) {
+        ByteWriter font;
+        font.U32LE(1).U32LE(static_cast<uint32_t>(-40)).U32LE(0).U32LE(0).U32LE(0).U32LE(400).Fill(8);
+        for (char16_t c : face)
+            font.U16LE(c);
+        font.Fill(64 - 2 * face.size());
+        // Glyph 43 is H in the standard Macintosh order.
+        ByteWriter text;
+        text.Fill(16).U32LE(1).U32LE(0x3F800000).U32LE(0x3F800000);
+        text.U32LE(10).U32LE(10).U32LE(1).U32LE(76).U32LE(0x10).Fill(16).U32LE(0);
+        text.U16LE(43).U16LE(0);
+        EmfWriter emf;
+        emf.Record(emr::kExtCreateFontIndirectW, font.Take()).Record(emr::kSelectObject, {1});
+        emf.Record(emr::kSetBkMode, {1}).Record(emr::kExtTextOutW, text.Take());
+        return RenderEnhanced(emf.Finish(), kSize, kSize);
+    };
+    RenderedMetafile arial = render(u"Arial");
+    Box letter = BoxOf(arial, kBlack);
+    ASSERT_FALSE(letter.Empty());
+    EXPECT_NEAR(letter.bottom - letter.top + 1, 29, 2);  // a capital of a 40-pixel em
+    EXPECT_NEAR(letter.right - letter.left + 1, 23, 3);  // as wide as an H
+    // Faces numbered otherwise keep the place blank.
+    EXPECT_EQ(render(u"Calibri").Count(kBlack), 0);
+}
+
 TEST(MetafileBitmaps, StretchedBitmapsKeepTheirRowOrder)
 {
     // STRETCHDIBITS: bounds, destination (10, 10), the whole 2 x 2 source,
