@@ -24,8 +24,8 @@ std::vector<uint8_t> ClipArtEmf()
         SetWindowExtEx(dc, 4800, 3600, nullptr);
         SetViewportExtEx(dc, 480, 360, nullptr);
         SetPolyFillMode(dc, WINDING);
-        for (int petal = 0; petal < 100; ++petal) {
-            double angle = petal * 0.37;
+        for (int petal = 0; petal < 50; ++petal) {
+            double angle = petal * 0.74;
             POINT points[8];
             for (int i = 0; i < 8; ++i) {
                 double along = 200 + 180 * i;
@@ -38,15 +38,15 @@ std::vector<uint8_t> ClipArtEmf()
             Polygon(dc, points, 8);
         }
         SelectObject(dc, CreatePen(PS_SOLID, 30, RGB(20, 120, 30)));
-        for (int stem = 0; stem < 40; ++stem) {
-            POINT curve[] = {{2400, 1800}, {600 + 100 * stem, 2600}, {400 + 80 * stem, 3000}, {200 + 110 * stem, 3500}};
+        for (int stem = 0; stem < 20; ++stem) {
+            POINT curve[] = {{2400, 1800}, {600 + 200 * stem, 2600}, {400 + 160 * stem, 3000}, {200 + 220 * stem, 3500}};
             PolyBezier(dc, curve, 4);
         }
         SelectObject(dc, CreateFontA(-160, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Times New Roman"));
         SetBkMode(dc, TRANSPARENT);
-        for (int line = 0; line < 20; ++line)
-            TextOutA(dc, 100 + 40 * line, 150 + 160 * (line % 4), "Spring flowers", 14);
+        for (int line = 0; line < 10; ++line)
+            TextOutA(dc, 100 + 80 * line, 150 + 160 * (line % 4), "Spring flowers", 14);
     });
 }
 
