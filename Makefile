@@ -5,7 +5,7 @@ ASAN_BUILD := build-asan
 FUZZ_BUILD := build-fuzz
 BENCH_BUILD := build-bench
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := decode_memory decode_file load_collection
+FUZZ_TARGETS := decode_memory decode_file load_collection metafile_player
 CMAKE := cmake -G Ninja -Wno-dev
 
 .PHONY: deps build run test bench fuzz samples clean
@@ -28,6 +28,7 @@ test: build
 	@$(CMAKE) -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMO_SANITIZE=ON > /dev/null
 	cmake --build $(ASAN_BUILD)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 		ctest --test-dir $(ASAN_BUILD) --output-on-failure -j 2
 
 bench: deps
@@ -41,6 +42,7 @@ fuzz: deps
 	@for target in $(FUZZ_TARGETS); do \
 		mkdir -p $(FUZZ_BUILD)/corpus/$$target fuzz/findings/$$target; \
 		echo "fuzzing $$target for $(FUZZ_SECONDS) s"; \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 		./$(FUZZ_BUILD)/fuzz/$$target -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=4096 \
 			-artifact_prefix=fuzz/findings/$$target/ $(FUZZ_BUILD)/corpus/$$target fuzz/corpus/$$target \
 			|| exit 1; \

@@ -10,13 +10,14 @@
 #include "picture/decoding/Trace.h"
 #include "picture/formats/BMPDecoder.h"
 #include "picture/formats/GIFDecoder.h"
+#include "picture/formats/JPEGDecoder.h"
+#include "picture/formats/MetafileDecoder.h"
 #include "picture/formats/PCXDecoder.h"
 #include "picture/formats/PGMDecoder.h"
 #include "picture/formats/PICTDecoder.h"
+#include "picture/formats/PNGDecoder.h"
 #include "picture/formats/TGADecoder.h"
 #include "picture/formats/TIFFDecoder.h"
-#include "picture/formats/JPEGDecoder.h"
-#include "picture/formats/PNGDecoder.h"
 
 namespace {
 
@@ -117,6 +118,7 @@ CAutoDecoder::CAutoDecoder()
     jpegDecoder_ = std::make_unique<CJPEGDecoder>();
     pictDecoder_ = std::make_unique<CPICTDecoder>(jpegDecoder_.get());
     pngDecoder_ = std::make_unique<CPNGDecoder>();
+    metafileDecoder_ = std::make_unique<CMetafileDecoder>();
     pcxDecoder_ = std::make_unique<CPCXDecoder>();
     pgmDecoder_ = std::make_unique<CPGMDecoder>();
     gifDecoder_ = std::make_unique<CGIFDecoder>();

@@ -11,6 +11,7 @@
 #include "tests/support/PngWriter.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TgaWriter.h"
+#include "tests/support/WmfWriter.h"
 
 namespace {
 
@@ -117,14 +118,20 @@ TEST(AutoDecoder, SendsMetafileNamesToTheMetafileDecoder)
     TempFolder folder;
     CAutoDecoder decoder;
     // A bitmap named .wmf, or inside a folder whose name holds .EMF, goes to the
-    // metafile decoder whatever its content.
+    // metafile decoder whatever its content, which refuses it.
     for (std::string name : {"clip.wmf", "art.EMF.d/picture.bmp"}) {
         DecodeResult result = DecodeFileAt(decoder, folder.Write(name, SmallBmp()));
-        EXPECT_NE(result.code, 0) << name;
-        EXPECT_NE(result.text.find("Library not compiled"), std::string::npos) << name << ": " << result.text;
+        EXPECT_EQ(result.code, PE_UNSUPPORTED) << name;
+        EXPECT_EQ(result.text, "Decoder error: Windows Metafile functions failed to load this image.\n") << name;
     }
+    // A real metafile by either name decodes.
+    std::vector<uint8_t> wmf = WmfWriter(WmfWriter::Placeable {0, 0, 48, 24, 96}).Finish();
+    DecodeResult named = DecodeFileAt(decoder, folder.Write("clip.WMF", wmf));
+    ASSERT_TRUE(named.Ok()) << named.text;
+    EXPECT_EQ(named.bitmap->GetSize(), std::pair(48, 24));
     // A memory source is named "Mem" and never taken for a metafile.
     EXPECT_TRUE(DecodeBytes(decoder, SmallBmp()).Ok());
+    EXPECT_EQ(DecodeBytes(decoder, wmf).code, PE_UNKNOWN_FILE_TYPE);
 }
 
 TEST(AutoDecoder, RefusesUnknownDataAndFormatsNotBuilt)
