@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "picture/decoding/TextException.h"
 #include "picture/decoding/Trace.h"
+#include "picture/formats/PictBands.h"
 #include "picture/formats/PictOpcodes.h"
 #include "picture/formats/PictRows.h"
+#include "platform/gdi/BitmapInfo.h"
 
 namespace {
 
@@ -43,16 +46,6 @@ enum PictOpcodeValue : uint16_t {
     kEndOfPictureWord = 0xFFFF,
 };
 
-struct PictRect {
-    int16_t top = 0;
-    int16_t left = 0;
-    int16_t bottom = 0;
-    int16_t right = 0;
-
-    int Width() const { return static_cast<int16_t>(right - left); }
-    int Height() const { return static_cast<int16_t>(bottom - top); }
-};
-
 struct PixMapRecord {
     PictRect bounds;
     uint16_t version = 0;
@@ -86,6 +79,8 @@ public:
         ReadHeader();
         while (!DecodeOpcode(ReadOpcode())) {
         }
+        if (placement_.IsPlainCopy())
+            ComposePictBands(bitmap_, placement_.destinationRect, ReadFollowingBands());
     }
 
 private:
@@ -188,6 +183,65 @@ private:
             }
             ThrowDecodeError(PE_FORMAT_ERROR, FormatText("Error decoding pict: No reader for opcode 0x%x.", opcode));
         }
+    }
+
+    static bool IsRasterOpcode(uint16_t opcode)
+    {
+        return opcode == kBitsRect || opcode == kBitsRgn || opcode == kPackBitsRect || opcode == kPackBitsRgn ||
+               opcode == kDirectBitsRect || opcode == kDirectBitsRgn;
+    }
+
+    // Programs short of memory wrote large images as a column of strips, one
+    // raster opcode each. The strips that follow the first one up to the end
+    // of the picture are read here, and those that can join it are kept (a
+    // mask or an icon of another depth is left out); an error in what follows
+    // the first image only ends the search.
+    std::vector<PictBand> ReadFollowingBands()
+    {
+        std::vector<PictBand> bands;
+        // The strips together may take no more memory than one bitmap may.
+        int64_t budget = kMaxBitmapBytes;
+        try {
+            while (budget > 0) {
+                uint16_t opcode = ReadOpcode();
+                if (opcode == kEndOfPicture || opcode == kEndOfPictureWord)
+                    break;
+                if (!IsRasterOpcode(opcode) && opcode != kCompressedQuickTime) {
+                    DecodeOpcode(opcode);
+                    continue;
+                }
+                PictBand band = ReadBand(opcode, budget);
+                budget -= band.pixels->GetMemorySize();
+                if (band.placeable)
+                    bands.push_back(std::move(band));
+            }
+        } catch (const CTextException&) {
+        }
+        return bands;
+    }
+
+    // One strip, decoded at the first image's depth, and whether it can be
+    // placed beside the first image unchanged.
+    PictBand ReadBand(uint16_t opcode, int64_t budget)
+    {
+        auto pixels = std::make_unique<CPlainBitmap>();
+        PaletteBuffer palette;
+        int depth = bitmap_.GetBitsPerPixel();
+        PictReader reader(*pixels, palette, depth, source_, jpegDecoder_);
+        reader.version_ = version_;
+        reader.bandBudget_ = budget;
+        if (opcode == kCompressedQuickTime) {
+            WriteTrace(2, "Opcode: JPEG.\n");
+            reader.DecodeEmbeddedJpeg();
+        } else {
+            WriteTrace(2, FormatText("Opcode: %s\n", PictOpcodeAt(opcode).name));
+            reader.ReadOpcodeData(opcode);
+        }
+        PictBand band;
+        band.destination = reader.placement_.destinationRect;
+        band.placeable = reader.placement_.IsPlainCopy() && BandMatches(bitmap_, *pixels);
+        band.pixels = std::move(pixels);
+        return band;
     }
 
     // The opcodes beyond the table are stepped over by their range.
@@ -347,7 +401,7 @@ private:
         bitmap.bounds = ReadRect();
         bitmap.pixelSize = 1;
         TraceRect("  Bounds", bitmap.bounds);
-        source_.Skip(16 + 2);  // source and destination rectangles, transfer mode
+        ReadPlacement(bitmap.bounds);
         if (region)
             SkipPolygonOrRegion();
         PictRowLayout layout = RowLayoutOf(bitmap, rowBytes, packable);
@@ -363,7 +417,7 @@ private:
     {
         PixMapRecord pixMap = ReadPixMap();
         palette_ = ReadColorTable();
-        source_.Skip(18);  // source and destination rectangles, transfer mode
+        ReadPlacement(pixMap.bounds);
         if (region)
             SkipPolygonOrRegion();
         PictRowLayout layout = RowLayoutOf(pixMap, rowBytes, packable);
@@ -381,7 +435,7 @@ private:
     {
         source_.Skip(4 + 2);  // base address, rowBytes
         PixMapRecord pixMap = ReadPixMap();
-        source_.Skip(18);
+        ReadPlacement(pixMap.bounds);
         if (region)
             SkipPolygonOrRegion();
         PictRowLayout layout = RowLayoutOf(pixMap, 0, true);
@@ -394,6 +448,15 @@ private:
         CreateBitmap(layout, pixMap.pixelSize, HasAlpha(pixMap));
         CWriteAccess access(bitmap_);
         ReadPictRows(source_, layout, palette_.get(), bitmap_);
+    }
+
+    // The source and destination rectangles, and the transfer mode, which is not used.
+    void ReadPlacement(const PictRect& bounds)
+    {
+        placement_.bounds = bounds;
+        placement_.sourceRect = ReadRect();
+        placement_.destinationRect = ReadRect();
+        source_.Skip(2);
     }
 
     static bool HasAlpha(const PixMapRecord& pixMap) { return pixMap.pixelSize == 32 && pixMap.cmpCount == 4; }
@@ -417,14 +480,57 @@ private:
     void CreateBitmap(const PictRowLayout& layout, int sourceDepth, bool alpha)
     {
         ChooseDestinationDepth(sourceDepth, wantedDepth_);
+        if (bandBudget_ >= 0 && gdi::DibStride(layout.width, wantedDepth_) * layout.height > bandBudget_)
+            ThrowDecodeError(PE_ALLOC_FAILED, "Error decoding pict: no memory left for another strip.");
         bitmap_.Create(layout.width, layout.height, wantedDepth_, alpha && wantedDepth_ == 32);
     }
 
     // QuickTime data are searched for the start of a JPEG stream, which goes
-    // to the JPEG decoder.
+    // to the JPEG decoder. The source is left at the end of the opcode's data.
     void DecodeEmbeddedJpeg()
     {
         uint64_t length = source_.ReadU32BE();
+        uint64_t end = static_cast<uint64_t>(source_.GetPosition()) + length;
+        PictRect destination;
+        bool translated = ReadQuickTimeTranslation(length, destination);
+        DecodeJpegIn(length);
+        if (end > static_cast<uint64_t>(source_.GetSize()))
+            return;
+        source_.Skip(static_cast<size_t>(end - static_cast<uint64_t>(source_.GetPosition())));
+        if (translated) {
+            placement_.bounds = {0, 0, static_cast<int16_t>(bitmap_.GetHeight()), static_cast<int16_t>(bitmap_.GetWidth())};
+            placement_.sourceRect = placement_.bounds;
+            destination.bottom = static_cast<int16_t>(destination.top + bitmap_.GetHeight());
+            destination.right = static_cast<int16_t>(destination.left + bitmap_.GetWidth());
+            placement_.destinationRect = destination;
+        }
+    }
+
+    // The image description begins with a version word and a 3 x 3 matrix of
+    // 16.16 numbers (the last column 2.30). True when it only moves the image
+    // by whole pixels; `destination` then holds its top-left corner.
+    bool ReadQuickTimeTranslation(uint64_t length, PictRect& destination)
+    {
+        constexpr size_t kMatrixEnd = 2 + 9 * 4;
+        if (length < kMatrixEnd || static_cast<uint64_t>(source_.GetRemaining()) < kMatrixEnd)
+            return false;
+        const uint8_t* matrix = source_.GetReadPointer() + 2;
+        auto at = [matrix](int i) {
+            const uint8_t* p = matrix + 4 * i;
+            return static_cast<int32_t>((uint32_t {p[0]} << 24) | (p[1] << 16) | (p[2] << 8) | p[3]);
+        };
+        constexpr int32_t kOne = 0x10000;
+        constexpr int32_t kOneFract = 0x40000000;
+        if (at(0) != kOne || at(1) != 0 || at(2) != 0 || at(3) != 0 || at(4) != kOne || at(5) != 0 ||
+            at(8) != kOneFract || at(6) % kOne != 0 || at(7) % kOne != 0)
+            return false;
+        destination.left = static_cast<int16_t>(at(6) / kOne);
+        destination.top = static_cast<int16_t>(at(7) / kOne);
+        return true;
+    }
+
+    void DecodeJpegIn(uint64_t length)
+    {
         const uint8_t* data = source_.GetReadPointer();
         uint64_t available = static_cast<uint64_t>(source_.GetRemaining());
         for (uint64_t offset = 0; offset < length; ++offset) {
@@ -449,6 +555,8 @@ private:
     CByteSource& source_;
     CPictureDecoder* jpegDecoder_;
     int version_ = 1;
+    PictPlacement placement_;
+    int64_t bandBudget_ = -1;  // bytes a strip's bitmap may take; -1 for the first image
 };
 
 }  // namespace

@@ -6,9 +6,17 @@ namespace {
 
 constexpr uint16_t kPixMapFlag = 0x8000;
 
+void WriteRectAt(ByteWriter& out, int left, int top, int width, int height)
+{
+    out.U16BE(static_cast<uint32_t>(top))
+        .U16BE(static_cast<uint32_t>(left))
+        .U16BE(static_cast<uint32_t>(top + height))
+        .U16BE(static_cast<uint32_t>(left + width));
+}
+
 void WriteRect(ByteWriter& out, int width, int height)
 {
-    out.U16BE(0).U16BE(0).U16BE(static_cast<uint32_t>(height)).U16BE(static_cast<uint32_t>(width));
+    WriteRectAt(out, 0, 0, width, height);
 }
 
 bool SameUnit(const std::vector<uint8_t>& row, size_t a, size_t b, size_t unit)
@@ -60,7 +68,7 @@ std::vector<uint8_t> PictWriter::Finish()
 
 void WritePictPixMap(ByteWriter& out, const PictPixMap& pixMap)
 {
-    WriteRect(out, pixMap.width, pixMap.height);
+    WriteRectAt(out, pixMap.left, pixMap.top, pixMap.width, pixMap.height);
     out.U16BE(0)
         .U16BE(pixMap.packType)
         .U32BE(0)
@@ -90,6 +98,13 @@ void WritePictRects(ByteWriter& out, int width, int height)
 {
     WriteRect(out, width, height);
     WriteRect(out, width, height);
+    out.U16BE(0);  // srcCopy
+}
+
+void WritePictPlacement(ByteWriter& out, const PictPixMap& pixMap, int left, int top, int width, int height)
+{
+    WriteRectAt(out, pixMap.left, pixMap.top, pixMap.width, pixMap.height);
+    WriteRectAt(out, left, top, width, height);
     out.U16BE(0);  // srcCopy
 }
 
@@ -155,6 +170,21 @@ std::vector<std::vector<uint8_t>> PictIndexRows(const std::vector<std::vector<ui
         stored.push_back(std::move(bytes));
     }
     return stored;
+}
+
+void AppendPictIndexedStrip(PictWriter& pict, const std::vector<std::vector<uint8_t>>& rows,
+                            const std::vector<std::array<uint8_t, 3>>& colors, int top, int left)
+{
+    int width = static_cast<int>(rows[0].size());
+    int height = static_cast<int>(rows.size());
+    int rowBytes = RowBytesOf(width, 8);
+    ByteWriter& data = pict.Op(0x98).Data();
+    data.U16BE(kPixMapFlag | static_cast<uint32_t>(rowBytes));
+    PictPixMap pixMap {width, height, 0, 8, 1, 8, left, top};
+    WritePictPixMap(data, pixMap);
+    WritePictColorTable(data, colors);
+    WritePictPlacement(data, pixMap, left, top, width, height);
+    WritePictRows(data, PictIndexRows(rows, 8), rowBytes);
 }
 
 std::vector<uint8_t> PictIndexed(const std::vector<std::vector<uint8_t>>& rows, int pixelSize,

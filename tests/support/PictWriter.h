@@ -34,6 +34,8 @@ struct PictPixMap {
     uint16_t pixelSize = 8;
     uint16_t cmpCount = 1;
     uint16_t cmpSize = 8;
+    int left = 0;  // the bounds' top-left corner
+    int top = 0;
 };
 
 // The bounds and the pixmap record behind them.
@@ -43,6 +45,9 @@ void WritePictColorTable(ByteWriter& out, const std::vector<std::array<uint8_t, 
                          const std::vector<uint16_t>& values = {});
 // Source and destination rectangles and the transfer mode.
 void WritePictRects(ByteWriter& out, int width, int height);
+// The bounds of `pixMap` as source rectangle, a destination rectangle of
+// `width` x `height` at (left, top), and the transfer mode.
+void WritePictPlacement(ByteWriter& out, const PictPixMap& pixMap, int left, int top, int width, int height);
 // A region or polygon of `size` bytes, its size word included.
 void WritePictRegion(ByteWriter& out, uint16_t size);
 
@@ -54,6 +59,11 @@ void WritePictRows(ByteWriter& out, const std::vector<std::vector<uint8_t>>& row
 
 // Rows of palette indices stored at `pixelSize` bits (1, 2, 4 or 8), padded to even row bytes.
 std::vector<std::vector<uint8_t>> PictIndexRows(const std::vector<std::vector<uint8_t>>& rows, int pixelSize);
+
+// An 8-bit PackBitsRect pixmap of palette indices whose bounds and destination
+// begin at (left, top): one strip of a picture stored in strips.
+void AppendPictIndexedStrip(PictWriter& pict, const std::vector<std::vector<uint8_t>>& rows,
+                            const std::vector<std::array<uint8_t, 3>>& colors, int top, int left = 0);
 
 // Whole pictures of one image each.
 // A PackBitsRect pixmap of palette indices with its colour table (version 2).
