@@ -28,6 +28,8 @@ public:
         CWriteAccess access(bitmap_);
         if (IsGrey())
             ReadGreyRows();
+        else if (IsInk())
+            ReadInkRows();
         else
             ReadColourRows();
         session_.Finish();
@@ -36,6 +38,8 @@ public:
 
 private:
     bool IsGrey() const { return info_.out_color_space == JCS_GRAYSCALE; }
+    // CMYK pictures, and YCCK ones, which the library turns into CMYK.
+    bool IsInk() const { return info_.out_color_space == JCS_CMYK; }
 
     // Plain upsampling and the floating-point transform; no scaling or
     // quantising. Colour the library gives as RGB arrives four bytes a pixel.
@@ -86,8 +90,8 @@ private:
         }
     }
 
-    // Red, green and blue (or the first three CMYK channels) go to the blue,
-    // green and red bytes. The fourth byte stays 0, as the new bitmap has it.
+    // Red, green and blue go to the blue, green and red bytes. The fourth byte
+    // stays 0, as the new bitmap has it.
     void ReadColourRows()
     {
         int width = bitmap_.GetWidth();
@@ -97,6 +101,34 @@ private:
             session_.ReadScanline(reinterpret_cast<uint8_t*>(row.data()));
             SwapRedAndBlue(row.data(), reinterpret_cast<uint32_t*>(lines[y]), width);
         }
+    }
+
+    // Cyan, magenta, yellow and black ink become opaque red, green and blue as
+    // the TIFF decoder (libtiff's RGBA reader) makes them of CMYK: red is
+    // (255 - cyan) x (255 - black) / 255. Adobe writers store every channel
+    // inverted (255 for no ink) and mark their files with an APP14 segment.
+    void ReadInkRows()
+    {
+        int width = bitmap_.GetWidth();
+        uint8_t* const* lines = bitmap_.GetLines();
+        uint8_t inversion = info_.saw_Adobe_marker ? 0xFF : 0;
+        std::vector<uint8_t> row(static_cast<size_t>(width) * 4);
+        for (int y = 0; y < bitmap_.GetHeight(); ++y) {
+            session_.ReadScanline(row.data());
+            auto* pixels = reinterpret_cast<BgraPixel*>(lines[y]);
+            for (int x = 0; x < width; ++x) {
+                const uint8_t* ink = &row[static_cast<size_t>(x) * 4];
+                unsigned black = ink[3] ^ inversion;
+                pixels[x] = OpaqueBgra(LightThrough(ink[0] ^ inversion, black), LightThrough(ink[1] ^ inversion, black),
+                                       LightThrough(ink[2] ^ inversion, black));
+            }
+        }
+    }
+
+    // What is left of full light under `ink` and `black`, each 0 (none) to 255.
+    static uint8_t LightThrough(unsigned ink, unsigned black)
+    {
+        return static_cast<uint8_t>((255 - ink) * (255 - black) / 255);
     }
 
     // Each pixel read as a little-endian word: 0xXXBBGGRR in, 0x00RRGGBB out.

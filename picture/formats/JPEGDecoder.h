@@ -8,10 +8,10 @@ class CJpegSession;
 
 // JPEG (JFIF, EXIF, Adobe) pictures through libjpeg, from the source's current
 // position, so that JPEG data inside other files decode too. Greyscale gives
-// 8 bits with the grey ramp (or 32 when asked); colour gives 32 bits without
-// alpha; CMYK and YCCK keep their first three channels unconverted. A cut
-// file decodes as far as its data go. Library errors are PE_UNSUPPORTED with
-// the library's message and "\n".
+// 8 bits with the grey ramp (or 32 when asked); colour, CMYK and YCCK give
+// 32 bits without alpha, ink converted as the TIFF decoder converts it (Adobe
+// files store it inverted). A cut file decodes as far as its data go. Library
+// errors are PE_UNSUPPORTED with the library's message and "\n".
 //
 // The decoder keeps one decompression object for its whole life, so it serves
 // one decode at a time.

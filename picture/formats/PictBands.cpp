@@ -77,7 +77,8 @@ void ComposePictBands(CPictureBitmap& bitmap, const PictRect& firstDestination, 
         bitmap.SetPaletteEntries(first.GetPalette());
     CWriteAccess access(bitmap);
     FillWhite(bitmap);
+    // Last to first, so that where images overlap the earlier one is what stays.
+    for (auto band = bands.rbegin(); band != bands.rend(); ++band)
+        Place(*band->pixels, band->destination.left - area.left, band->destination.top - area.top, bitmap);
     Place(first, firstDestination.left - area.left, firstDestination.top - area.top, bitmap);
-    for (const PictBand& band : bands)
-        Place(*band.pixels, band.destination.left - area.left, band.destination.top - area.top, bitmap);
 }

@@ -43,6 +43,8 @@ bool BandMatches(const CPictureBitmap& first, const CPictureBitmap& band);
 
 // Replaces `bitmap`, the first image placed at `firstDestination`, by the
 // rectangle that holds it and every band, each at its place; what no image
-// covers is white (index 0 of an 8-bit picture). Leaves `bitmap` as it is when
-// that rectangle is beyond the bitmap limits.
+// covers is white (index 0 of an 8-bit picture). A band only fills what the
+// images before it left empty: writers put a stand-in for readers without
+// QuickTime after a JPEG image, over the same rectangle. Leaves `bitmap` as it
+// is when that rectangle is beyond the bitmap limits.
 void ComposePictBands(CPictureBitmap& bitmap, const PictRect& firstDestination, const std::vector<PictBand>& bands);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
+#include <iterator>
 
 #include "picture/decoding/MemoryByteSource.h"
 #include "picture/decoding/TextException.h"
@@ -44,11 +46,15 @@ DecodeResult Decode(const std::vector<uint8_t>& bytes, int wantedDepth = 0)
 }
 
 // Every pixel must hold what libjpeg alone makes of the file with the same
-// options: red, green, blue (or the first three channels) in their places.
+// options: red, green and blue in their places, ink converted as TIFF's is.
 void ExpectSameAsBareLibrary(const std::vector<uint8_t>& bytes, const CPictureBitmap& bitmap, const std::string& what)
 {
     BarePicture bare;
     ASSERT_TRUE(DecodeJpegBare(bytes, bare)) << what;
+    if (bare.jpegColours.cmyk) {
+        ExpectInkConvertedAsTiff(bitmap, bare, what);
+        return;
+    }
     ASSERT_EQ(bitmap.GetWidth(), bare.width) << what;
     ASSERT_EQ(bitmap.GetHeight(), bare.height) << what;
     bool grey = bare.bytesPerPixel == 1;
@@ -148,18 +154,50 @@ TEST(JPEGDecoder, ColourGivesThirtyTwoBitsInEverySubsamplingAndOrder)
     }
 }
 
-TEST(JPEGDecoder, CmykAndYcckKeepTheirChannelsUnconverted)
+// Ink gives the colours it prints, converted as the TIFF decoder converts
+// CMYK, whether Adobe's marker says the file stores it inverted or not.
+TEST(JPEGDecoder, CmykAndYcckGiveTheColoursOfTheirInk)
 {
-    for (bool ycck : {false, true}) {
-        JpegImage image = Scene(4, 1, 1);
-        image.ycck = ycck;
-        std::vector<uint8_t> bytes = WriteJpeg(image);
+    // Amounts of cyan, magenta, yellow and black ink (255 full) and the colour
+    // they print; one 8 x 8 block each.
+    const std::pair<std::array<uint8_t, 4>, BgraPixel> inks[] = {
+        {{0, 0, 0, 0}, OpaqueBgra(255, 255, 255)},   {{0, 0, 0, 255}, OpaqueBgra(0, 0, 0)},
+        {{0, 0, 0, 128}, OpaqueBgra(127, 127, 127)}, {{255, 0, 0, 0}, OpaqueBgra(0, 255, 255)},
+        {{0, 255, 255, 0}, OpaqueBgra(255, 0, 0)},   {{0, 0, 255, 64}, OpaqueBgra(191, 191, 0)},
+    };
+    JpegImage patches;
+    patches.width = 8 * static_cast<int>(std::size(inks));
+    patches.height = 8;
+    patches.components = 4;
+    patches.quality = 100;
+    patches.lumaWidthFactor = patches.lumaHeightFactor = 1;
+    for (int y = 0; y < patches.height; ++y)
+        for (const auto& patch : inks)
+            for (int x = 0; x < 8; ++x)
+                patches.samples.insert(patches.samples.end(), patch.first.begin(), patch.first.end());
+
+    struct Case {
+        const char* what;
+        bool ycck;
+        bool adobeMarker;
+    };
+    for (const Case& c : {Case {"CMYK", false, true}, Case {"YCCK", true, true},
+                          Case {"CMYK without Adobe's marker", false, false}}) {
+        patches.ycck = c.ycck;
+        patches.adobeMarker = c.adobeMarker;
+        DecodeResult named = Decode(WriteJpeg(patches));
+        ASSERT_TRUE(named.Ok()) << c.what << ": " << named.text;
+        EXPECT_EQ(named.bitmap->GetBitsPerPixel(), 32);
+        ExpectColors(
+            *named.bitmap, [&](int x, int /*y*/) { return inks[x / 8].second; }, 3, c.what);
+
+        JpegImage scene = Scene(4, 1, 1);
+        scene.ycck = c.ycck;
+        scene.adobeMarker = c.adobeMarker;
+        std::vector<uint8_t> bytes = WriteJpeg(scene);
         DecodeResult result = Decode(bytes);
-        ASSERT_TRUE(result.Ok()) << result.text;
-        EXPECT_EQ(result.bitmap->GetBitsPerPixel(), 32);
-        ExpectSameAsBareLibrary(bytes, *result.bitmap, ycck ? "YCCK" : "CMYK");
-        // Cyan, magenta and yellow land in red, green and blue as they are.
-        EXPECT_LT(MeanDifference(image, *result.bitmap), 4.0) << (ycck ? "YCCK" : "CMYK");
+        ASSERT_TRUE(result.Ok()) << c.what << ": " << result.text;
+        ExpectSameAsBareLibrary(bytes, *result.bitmap, c.what);
     }
 }
 

@@ -177,3 +177,39 @@ TEST(PICTStrips, MovedJpegImagesJoin)
     ASSERT_TRUE(first.Ok()) << first.text;
     EXPECT_EQ(first.bitmap->GetSize(), std::make_pair(16, 16));
 }
+
+// Where images overlap, the earlier one stays. ImageMagick writes after its
+// QuickTime JPEG image a pixmap of the same rectangle, all zero, for readers
+// without QuickTime.
+TEST(PICTStrips, LaterImagesOnlyFillWhatEarlierOnesLeft)
+{
+    JpegImage colours;
+    colours.width = kWidth;
+    colours.height = kHeight;
+    colours.samples = JpegSamples(SceneRows(kWidth, kHeight), 3);
+    std::vector<uint8_t> jpeg = WriteJpeg(colours);
+    PictWriter pict(2, kWidth, kHeight);
+    AppendMovedJpeg(pict, jpeg, 0, 0);
+    AppendPictDirect(pict, std::vector<std::vector<uint32_t>>(kHeight, std::vector<uint32_t>(kWidth, 0)), 32);
+    CJPEGDecoder jpegDecoder;
+    CPICTDecoder decoder(&jpegDecoder);
+    DecodeResult withStandIn = DecodeBytes(decoder, pict.Finish());
+    ASSERT_TRUE(withStandIn.Ok()) << withStandIn.text;
+    DecodeResult jpegAlone = DecodeBytes(jpegDecoder, jpeg);
+    ASSERT_EQ(withStandIn.bitmap->GetSize(), jpegAlone.bitmap->GetSize());
+    ExpectColors(
+        *withStandIn.bitmap, [&](int x, int y) { return ColorAt(*jpegAlone.bitmap, x, y); }, 0, "JPEG and stand-in");
+
+    // A strip reaching into the one before fills only the rows below it.
+    IndexRows scene = SceneIndices(kWidth, kHeight);
+    IndexRows lower = RowsOf(scene, 3, 9);
+    for (int row : {0, 1})
+        for (uint8_t& index : lower[row])
+            index = static_cast<uint8_t>((index + 1) % 216);
+    PictWriter overlapping(2, kWidth, kHeight);
+    AppendPictIndexedStrip(overlapping, RowsOf(scene, 0, 5), CubePalette(), 0);
+    AppendPictIndexedStrip(overlapping, lower, CubePalette(), 3);
+    DecodeResult joined = Decode(overlapping.Finish());
+    ASSERT_TRUE(joined.Ok()) << joined.text;
+    ExpectScene(*joined.bitmap, scene);
+}

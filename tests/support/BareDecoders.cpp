@@ -23,13 +23,15 @@ void IgnoreMessage(j_common_ptr /*info*/, int /*level*/) {}
 
 // Holds libjpeg's longjmp; nothing with a destructor lives in this frame.
 bool DecompressJpeg(jpeg_decompress_struct& info, JpegErrors& errors, const std::vector<uint8_t>& bytes,
-                    const RowDestination& destination)
+                    const RowDestination& destination, BareJpegColours* colours)
 {
     if (setjmp(errors.jump))
         return false;
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&info, TRUE);
+    colours->cmyk = info.out_color_space == JCS_CMYK;
+    colours->adobeMarker = info.saw_Adobe_marker;
     info.do_fancy_upsampling = FALSE;
     info.dct_method = JDCT_FLOAT;
     if (info.out_color_space == JCS_RGB)
@@ -99,15 +101,18 @@ void IgnorePngWarning(png_structp /*png*/, png_const_charp /*message*/) {}
 
 }  // namespace
 
-bool DecodeJpegBare(const std::vector<uint8_t>& bytes, const RowDestination& destination)
+bool DecodeJpegBare(const std::vector<uint8_t>& bytes, const RowDestination& destination, BareJpegColours* colours)
 {
     jpeg_decompress_struct info {};
     JpegErrors errors {};
     info.err = jpeg_std_error(&errors.manager);
     errors.manager.error_exit = LeaveJpeg;
     errors.manager.emit_message = IgnoreMessage;
-    bool decoded = DecompressJpeg(info, errors, bytes, destination);
+    BareJpegColours seen;
+    bool decoded = DecompressJpeg(info, errors, bytes, destination, &seen);
     jpeg_destroy_decompress(&info);
+    if (colours != nullptr)
+        *colours = seen;
     return decoded;
 }
 
@@ -138,5 +143,5 @@ RowDestination BarePicture::Destination()
 
 bool DecodeJpegBare(const std::vector<uint8_t>& bytes, BarePicture& picture)
 {
-    return DecodeJpegBare(bytes, picture.Destination());
+    return DecodeJpegBare(bytes, picture.Destination(), &picture.jpegColours);
 }

@@ -1,5 +1,6 @@
 #include "tests/support/JpegWriter.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -34,6 +35,7 @@ void SetColourSpace(jpeg_compress_struct& info, const JpegImage& image)
     jpeg_set_defaults(&info);
     if (image.ycck)
         jpeg_set_colorspace(&info, JCS_YCCK);
+    info.write_Adobe_marker = image.components == 4 && image.adobeMarker;
     if (image.components != 3 && image.components != 4)
         return;
     info.comp_info[0].h_samp_factor = image.lumaWidthFactor;
@@ -46,8 +48,8 @@ void SetColourSpace(jpeg_compress_struct& info, const JpegImage& image)
 }
 
 // Holds libjpeg's longjmp; nothing with a destructor lives in this frame.
-bool Compress(jpeg_compress_struct& info, WriterErrors& errors, const JpegImage& image, unsigned char** out,
-              unsigned long* size)
+bool Compress(jpeg_compress_struct& info, WriterErrors& errors, const JpegImage& image, const uint8_t* samples,
+              unsigned char** out, unsigned long* size)
 {
     if (setjmp(errors.jump))
         return false;
@@ -64,7 +66,7 @@ bool Compress(jpeg_compress_struct& info, WriterErrors& errors, const JpegImage&
     jpeg_start_compress(&info, TRUE);
     size_t stride = static_cast<size_t>(image.width) * image.components;
     while (info.next_scanline < info.image_height) {
-        auto* row = const_cast<JSAMPLE*>(image.samples.data() + info.next_scanline * stride);
+        auto* row = const_cast<JSAMPLE*>(samples + info.next_scanline * stride);
         jpeg_write_scanlines(&info, &row, 1);
     }
     jpeg_finish_compress(&info);
@@ -77,13 +79,18 @@ std::vector<uint8_t> WriteJpeg(const JpegImage& image)
 {
     if (image.samples.size() != static_cast<size_t>(image.width) * image.height * image.components)
         throw std::invalid_argument("WriteJpeg: the samples do not fill the picture");
+    if (image.ycck && !image.adobeMarker)
+        throw std::invalid_argument("WriteJpeg: only the Adobe marker tells YCCK from CMYK");
     jpeg_compress_struct info {};
     WriterErrors errors {};
     info.err = jpeg_std_error(&errors.manager);
     errors.manager.error_exit = LeaveOnError;
+    std::vector<uint8_t> samples = image.samples;
+    if (image.components == 4 && image.adobeMarker)
+        std::transform(samples.begin(), samples.end(), samples.begin(), [](uint8_t ink) { return 255 - ink; });
     unsigned char* out = nullptr;
     unsigned long size = 0;
-    bool written = Compress(info, errors, image, &out, &size);
+    bool written = Compress(info, errors, image, samples.data(), &out, &size);
     jpeg_destroy_compress(&info);
     std::vector<uint8_t> bytes;
     if (written)

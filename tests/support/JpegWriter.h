@@ -17,6 +17,10 @@ struct JpegImage {
     int lumaWidthFactor = 2;
     int lumaHeightFactor = 2;
     bool ycck = false;  // four components stored as YCCK rather than CMYK
+    // Four components: samples are amounts of ink (255 full). With the marker
+    // they are stored inverted, as Adobe's programs store them; without it (CMYK
+    // only) as they stand.
+    bool adobeMarker = true;
     int restartRows = 0;
 };
 

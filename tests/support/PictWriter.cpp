@@ -203,12 +203,11 @@ std::vector<uint8_t> PictIndexed(const std::vector<std::vector<uint8_t>>& rows, 
     return pict.Finish();
 }
 
-std::vector<uint8_t> PictDirect(const std::vector<std::vector<uint32_t>>& rows, int pixelSize, int cmpCount)
+void AppendPictDirect(PictWriter& pict, const std::vector<std::vector<uint32_t>>& rows, int pixelSize, int cmpCount)
 {
     int width = static_cast<int>(rows[0].size());
     int height = static_cast<int>(rows.size());
     int rowBytes = width * pixelSize / 8;
-    PictWriter pict(2, width, height);
     ByteWriter& data = pict.Op(0x9A).Data();
     data.U32BE(0xFF).U16BE(kPixMapFlag | static_cast<uint32_t>(rowBytes));
     uint16_t packType = pixelSize == 32 ? 4 : 3;
@@ -231,6 +230,12 @@ std::vector<uint8_t> PictDirect(const std::vector<std::vector<uint32_t>>& rows, 
     }
     // 32-bit rows are packed whatever their length.
     WritePictRows(data, stored, pixelSize == 32 ? std::max(rowBytes, 8) : rowBytes, pixelSize == 16 ? 2 : 1);
+}
+
+std::vector<uint8_t> PictDirect(const std::vector<std::vector<uint32_t>>& rows, int pixelSize, int cmpCount)
+{
+    PictWriter pict(2, static_cast<int>(rows[0].size()), static_cast<int>(rows.size()));
+    AppendPictDirect(pict, rows, pixelSize, cmpCount);
     return pict.Finish();
 }
 

@@ -65,11 +65,16 @@ std::vector<std::vector<uint8_t>> PictIndexRows(const std::vector<std::vector<ui
 void AppendPictIndexedStrip(PictWriter& pict, const std::vector<std::vector<uint8_t>>& rows,
                             const std::vector<std::array<uint8_t, 3>>& colors, int top, int left = 0);
 
+// A DirectBitsRect of 16-bit (0x0RGB in 5-5-5) or 32-bit (0xAARRGGBB, 3 or 4
+// component planes) pixels, its bounds and destination at the origin.
+void AppendPictDirect(PictWriter& pict, const std::vector<std::vector<uint32_t>>& rows, int pixelSize,
+                      int cmpCount = 3);
+
 // Whole pictures of one image each.
 // A PackBitsRect pixmap of palette indices with its colour table (version 2).
 std::vector<uint8_t> PictIndexed(const std::vector<std::vector<uint8_t>>& rows, int pixelSize,
                                  const std::vector<std::array<uint8_t, 3>>& colors);
-// Direct pixels of 16 bits (values 0x0RGB in 5-5-5) or 32 bits (0xAARRGGBB, 3 or 4 component planes).
+// Direct pixels as AppendPictDirect writes them.
 std::vector<uint8_t> PictDirect(const std::vector<std::vector<uint32_t>>& rows, int pixelSize, int cmpCount = 3);
 // A one-bit bitmap, set bits black, as version 1 or 2 writes it.
 std::vector<uint8_t> PictBitmap(const std::vector<std::vector<uint8_t>>& bits, int version);

@@ -1,11 +1,13 @@
 #include "tests/support/PictureChecks.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ostream>
 
 #include <gtest/gtest.h>
 
 #include "picture/decoding/TextException.h"
+#include "tests/support/TiffWriter.h"
 
 DecodeResult DecodeBytes(CPictureDecoder& decoder, const std::vector<uint8_t>& bytes, int wantedDepth)
 {
@@ -82,6 +84,19 @@ void ExpectSameAsTiffReference(const CPictureBitmap& bitmap, const TiffRgba& ref
     }
     ExpectColors(
         bitmap, [&](int x, int y) -> std::optional<BgraPixel> { return reference.ColorAt(x, y); }, tolerance, what);
+}
+
+void ExpectInkConvertedAsTiff(const CPictureBitmap& bitmap, const BarePicture& cmyk, const std::string& what)
+{
+    TiffImage ink;
+    ink.width = static_cast<uint32_t>(cmyk.width);
+    ink.height = static_cast<uint32_t>(cmyk.height);
+    ink.samplesPerPixel = 4;
+    ink.photometric = PHOTOMETRIC_SEPARATED;
+    ink.pixels = cmyk.pixels;
+    if (cmyk.jpegColours.adobeMarker)
+        std::transform(ink.pixels.begin(), ink.pixels.end(), ink.pixels.begin(), [](uint8_t v) { return 255 - v; });
+    ExpectSameAsTiffReference(bitmap, ReadTiffRgba(WriteTiff(ink)), 0, what);
 }
 
 std::string Describe(const BgraPixel& pixel)

@@ -9,6 +9,7 @@
 #include "picture/bitmap/DibSectionBitmap.h"
 #include "picture/decoding/PictureDecoder.h"
 #include "picture/decoding/PictureError.h"
+#include "tests/support/BareDecoders.h"
 #include "tests/support/TiffReference.h"
 
 // The outcome of one decode: the bitmap, or the error's code and text.
@@ -46,6 +47,11 @@ void ExpectColors(const CPictureBitmap& bitmap, const ExpectedColor& expected, i
 // Expects the size of libtiff's reading and every pixel within `tolerance` of it.
 void ExpectSameAsTiffReference(const CPictureBitmap& bitmap, const TiffRgba& reference, int tolerance,
                                const std::string& what);
+
+// Expects every pixel to be what libtiff's RGBA reader, the TIFF decoder's
+// conversion, makes of the ink of a bare JPEG decode stored as a CMYK TIFF
+// (inverted first when the JPEG file has Adobe's marker).
+void ExpectInkConvertedAsTiff(const CPictureBitmap& bitmap, const BarePicture& cmyk, const std::string& what);
 
 // For readable failure messages: "(r, g, b, a)".
 std::string Describe(const BgraPixel& pixel);
