@@ -186,7 +186,10 @@ bool CKiroDoc::OnNewDocument()
 bool CKiroDoc::OnOpenDocument(const std::string& path)
 {
     bool opened = CDocument::OnOpenDocument(path);
-    currentPicture_ = std::make_unique<CDisplayBitmap>();
+    // A file that could not be read left the collection, its current entry
+    // and picture as they were; one that was read emptied them.
+    if (!currentPicture_)
+        currentPicture_ = std::make_unique<CDisplayBitmap>();
     return opened;
 }
 
