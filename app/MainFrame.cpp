@@ -126,8 +126,8 @@ void CMainFrame::CreateActions()
     MakeAction(ID_REMOVE_ALL, QStringLiteral("全て削除(&M)\tCtrl+DEL"), QKeySequence(Qt::CTRL | Qt::Key_Delete));
     MakeAction(ID_ZOOM, QStringLiteral("ｽﾞｰﾑ(&Z)\tCtrl+M"), QKeySequence(Qt::CTRL | Qt::Key_M))->setCheckable(true);
     MakeAction(ID_COPY, QStringLiteral("ｺﾋﾟｰ(&C)\tCtrl+C"), QKeySequence(Qt::CTRL | Qt::Key_C));
-    // The menu shows Ctrl+S, which saves; F5 starts the show.
-    MakeAction(ID_SLIDESHOW_START, QStringLiteral("ｽﾗｲﾄﾞｼｮｳ開始(&S)\tCtrl+S"), QKeySequence(Qt::Key_F5));
+    // Ctrl+S is Save's key; F5 starts the show.
+    MakeAction(ID_SLIDESHOW_START, QStringLiteral("ｽﾗｲﾄﾞｼｮｳ開始(&S)\tF5"), QKeySequence(Qt::Key_F5));
     MakeAction(ID_SLIDESHOW_STOP, QStringLiteral("ｽﾗｲﾄﾞｼｮｳ中止(&T)\tCtrl+T"), QKeySequence(Qt::CTRL | Qt::Key_T));
     MakeAction(ID_VIEW_TOOLBAR, QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)"))->setCheckable(true);
     MakeAction(ID_VIEW_STATUS_BAR, QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰ(&S)"))->setCheckable(true);

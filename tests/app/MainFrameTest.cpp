@@ -4,9 +4,9 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScrollBar>
-#include <QScrollBar>
 #include <QTest>
 #include <QToolBar>
+#include <filesystem>
 
 #include "app/StyledStatusBar.h"
 #include "resources/CommandIds.h"
@@ -48,7 +48,7 @@ TEST_F(ViewerTest, MenusCarryTheirTextsInOrder)
                             QStringLiteral("削除(&R)\tDEL"), QStringLiteral("全て削除(&M)\tCtrl+DEL"),
                             QStringLiteral("-"), QStringLiteral("ｽﾞｰﾑ(&Z)\tCtrl+M"), QStringLiteral("-"),
                             QStringLiteral("ｺﾋﾟｰ(&C)\tCtrl+C"), QStringLiteral("-"),
-                            QStringLiteral("ｽﾗｲﾄﾞｼｮｳ開始(&S)\tCtrl+S"), QStringLiteral("ｽﾗｲﾄﾞｼｮｳ中止(&T)\tCtrl+T")}));
+                            QStringLiteral("ｽﾗｲﾄﾞｼｮｳ開始(&S)\tF5"), QStringLiteral("ｽﾗｲﾄﾞｼｮｳ中止(&T)\tCtrl+T")}));
     QStringList file = ActionTexts(menus[0]->menu());
     EXPECT_EQ(file.first(), QStringLiteral("新規作成(&N)\tCtrl+N"));
     EXPECT_EQ(file.last(), QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
@@ -68,6 +68,7 @@ TEST_F(ViewerTest, ToolbarHasFifteenItemsWithSaveAsThird)
     EXPECT_EQ(Frame().ToolBar()->iconSize(), QSize(16, 15));
     EXPECT_EQ(items[4]->toolTip(), QStringLiteral("画像追加(Ctrl+A)"));
     EXPECT_EQ(items[4]->statusTip(), QStringLiteral("画像を追加"));
+    EXPECT_EQ(items[13]->toolTip().toStdString(), "ｽﾗｲﾄﾞｼｮｳ開始(F5)");
 }
 
 TEST_F(ViewerTest, EnableRulesFollowTheCollectionAndTheSlideShow)
