@@ -43,6 +43,12 @@ QString AbbreviatedPath(const QString& path)
     return path.left(15) + QStringLiteral("...") + path.right(kMaxLength - 18);
 }
 
+// `text` shown as it is in a menu item: "&" doubled, so none marks a mnemonic.
+QString LiteralMenuText(QString text)
+{
+    return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
 }  // namespace
 
 CMainFrame::CMainFrame(CKiroDoc& document, CSingleDocTemplate& docTemplate, CRecentFileList& recentFiles,
@@ -364,7 +370,8 @@ void CMainFrame::RebuildRecentFileMenu()
         QAction* action = recentActions_[i];
         action->setVisible(i < entries.size());
         if (i < entries.size())
-            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(AbbreviatedPath(QString::fromStdString(entries[i]))));
+            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(
+                LiteralMenuText(AbbreviatedPath(QString::fromStdString(entries[i])))));
     }
 }
 

@@ -191,6 +191,18 @@ TEST_F(ViewerTest, CopyPutsTheExactPixelsOnTheClipboard)
     EXPECT_EQ(bmp.left(2), QByteArray("BM"));
 }
 
+TEST_F(ViewerTest, RecentlyUsedPathsShowTheirAmpersands)
+{
+    std::string path = "/work/R&D.kir";
+    app->RecentFiles().Add(path);
+    QMenu* file = Frame().menuBar()->actions()[0]->menu();
+    emit file->aboutToShow();
+    QAction* entry = Frame().Router().Action(ID_FILE_MRU_FIRST);
+    ASSERT_TRUE(entry->isVisible());
+    // The label as the menu draws it: mnemonic marks taken out.
+    EXPECT_EQ(entry->iconText().toStdString(), "1 " + path);
+}
+
 TEST_F(ViewerTest, RemoveTakesOutTheCurrentPicture)
 {
     AddPictures({WritePicture("a", 4, 3, 0xFF0000), WritePicture("b", 4, 3, 0x00FF00), WritePicture("c", 4, 3, 0xFF)});
