@@ -107,7 +107,6 @@ void CMainFrame::CreateViews()
 QAction* CMainFrame::MakeAction(int id, const QString& text, const QKeySequence& shortcut)
 {
     auto* action = new QAction(text, this);
-    action->setShortcut(shortcut);
     action->setStatusTip(PromptStatusText(id));
     action->setToolTip(PromptTooltip(id));
     action->setIconVisibleInMenu(false);
@@ -116,6 +115,8 @@ QAction* CMainFrame::MakeAction(int id, const QString& text, const QKeySequence&
         action->setIcon(QIcon(icon));
     addAction(action);
     router_.AddAction(id, action);
+    if (!shortcut.isEmpty())
+        router_.AddShortcut(id, shortcut, this);
     return action;
 }
 

@@ -191,6 +191,28 @@ TEST_F(ViewerTest, CopyPutsTheExactPixelsOnTheClipboard)
     EXPECT_EQ(bmp.left(2), QByteArray("BM"));
 }
 
+TEST_F(ViewerTest, ADisabledCommandsKeyDoesNothing)
+{
+    AddPictures({WritePicture("a", 4, 3, 0xFF0000), WritePicture("b", 4, 3, 0x00FF00)});
+    CThumbnailView* strip = Frame().ThumbnailView();
+    QTest::mouseClick(strip->viewport(), Qt::LeftButton, Qt::NoModifier, strip->visualItemRect(strip->item(1)).center());
+    strip->setFocus();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QStringLiteral("kept"));
+
+    // Copy is off while a slide show runs, and for a picture whose file has vanished.
+    Run(ID_SLIDESHOW_START);
+    ASSERT_FALSE(IsEnabled(ID_COPY));
+    QTest::keyClick(strip, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->text().toStdString(), "kept");
+    Run(ID_SLIDESHOW_STOP);
+    std::filesystem::remove(Document().GetEntries()[1].path);
+    QTest::mouseClick(strip->viewport(), Qt::LeftButton, Qt::NoModifier, strip->visualItemRect(strip->item(1)).center());
+    ASSERT_FALSE(IsEnabled(ID_COPY));
+    QTest::keyClick(strip, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->text().toStdString(), "kept");
+}
+
 TEST_F(ViewerTest, RecentlyUsedPathsShowTheirAmpersands)
 {
     std::string path = "/work/R&D.kir";
