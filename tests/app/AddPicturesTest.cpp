@@ -1,15 +1,23 @@
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QAbstractItemView>
+#include <QTest>
 #include <QTimer>
+#include <filesystem>
 
 #include "app/AddPictures.h"
 #include "app/PreviewCtrl.h"
 #include "app/PreviewFileDlg.h"
 #include "app/StyledStatusBar.h"
+#include "picture/decoding/AutoDecoder.h"
 #include "platform/gdi/Colors.h"
 #include "resources/CommandIds.h"
 #include "tests/app/ViewerFixture.h"
+#include "tests/support/BmpWriter.h"
+#include "tests/support/KirWriter.h"
 #include "views/ThumbnailView.h"
 
 namespace {
@@ -38,6 +46,60 @@ void AnswerNextDialog(const QString& folder, const QString& names)
         QMetaObject::invokeMethod(dialog, "accept");
     });
 }
+
+// The shared decoder, keeping the path of every file it is asked to decode.
+class RecordingDecoder : public CAutoDecoder {
+public:
+    void DecodeFile(const char* path, CPictureBitmap& bitmap, int wantedDepth, CDecodeProgress* progress) override
+    {
+        decoded.push_back(QFileInfo(QString::fromUtf8(path)).fileName());
+        CAutoDecoder::DecodeFile(path, bitmap, wantedDepth, progress);
+    }
+    QStringList decoded;
+};
+
+// The dialog's file list in the view mode it shows.
+QAbstractItemView* FileList(const QFileDialog& dialog)
+{
+    for (auto* view : dialog.findChildren<QAbstractItemView*>())
+        if (view->isVisible() && (view->objectName() == "listView" || view->objectName() == "treeView"))
+            return view;
+    return nullptr;
+}
+
+// The names the dialog's file list shows, once its folder has been read.
+QStringList ListedNames(const QFileDialog& dialog)
+{
+    QAbstractItemView* list = FileList(dialog);
+    QStringList names;
+    bool listed = QTest::qWaitFor([&] {
+        names.clear();
+        for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row)
+            names.push_back(list->model()->index(row, 0, list->rootIndex()).data().toString());
+        return !names.isEmpty();
+    });
+    EXPECT_TRUE(listed) << "the folder was never listed";
+    return names;
+}
+
+// Clicks the file `name` in the dialog's file list, as a user picks it.
+void ClickListedFile(const QFileDialog& dialog, const QString& name)
+{
+    ListedNames(dialog);
+    QAbstractItemView* list = FileList(dialog);
+    QModelIndexList found = list->model()->match(list->model()->index(0, 0, list->rootIndex()), Qt::DisplayRole, name);
+    ASSERT_EQ(found.size(), 1) << name.toStdString();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualRect(found.first()).center());
+}
+
+// Keeps the process's current folder and puts it back at the end.
+class CurrentFolderGuard {
+public:
+    ~CurrentFolderGuard() { QDir::setCurrent(saved_); }
+
+private:
+    QString saved_ = QDir::currentPath();
+};
 
 }  // namespace
 
@@ -86,6 +148,20 @@ TEST_F(ViewerTest, PreviewFollowsTheSelection)
     EXPECT_FALSE(box.Load(QString::fromStdString(folder.Path())));
     (void)red;
     (void)text;
+}
+
+TEST(PreviewFileDlg, EachSelectionDecodesOnlyTheFileNowSelected)
+{
+    TempFolder folder;
+    folder.Write("a.bmp", SceneBmp(8, 6, 24));
+    folder.Write("b.bmp", SceneBmp(8, 6, 24));
+    RecordingDecoder decoder;
+    CPreviewFileDlg dialog(decoder, nullptr, QStringLiteral("t"), QString::fromStdString(folder.Path()));
+    dialog.show();
+    ClickListedFile(dialog, QStringLiteral("a.bmp"));
+    ClickListedFile(dialog, QStringLiteral("b.bmp"));
+    EXPECT_EQ(decoder.decoded.join(QLatin1Char(' ')).toStdString(), "a.bmp b.bmp");
+    EXPECT_TRUE(dialog.PreviewBox().IsLoaded());
 }
 
 TEST(PictureFileFilters, ThirteenRowsWithAllFormatsTwelfth)
