@@ -7,6 +7,7 @@
 #include "app/MainFrame.h"
 #include "app/PreviewFileDlg.h"
 #include "document/KiroDoc.h"
+#include "platform/framework/QtFrameworkUi.h"
 #include "resources/CommandIds.h"
 #include "resources/Strings.h"
 
@@ -21,25 +22,21 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-// "name (*.a *.b)" for the dialog, from a name and ';'-separated patterns.
-QString FilterRow(const QString& name, const QString& patterns)
-{
-    return name + QStringLiteral(" (") + QString(patterns).replace(QLatin1Char(';'), QLatin1Char(' ')) +
-           QStringLiteral(")");
-}
-
 }  // namespace
 
 QStringList PictureFileFilters()
 {
+    auto row = [](const QString& name, const QString& patterns) {
+        return QtNameFilter(name.toStdString(), patterns.toStdString());
+    };
     QStringList rows;
     QStringList allPatterns;
     for (int id = IDS_FILTER_FIRST; id < IDS_FILTER_FIRST + 22; id += 2) {
-        rows.push_back(FilterRow(LoadString(id), LoadString(id + 1)));
+        rows.push_back(row(LoadString(id), LoadString(id + 1)));
         allPatterns.push_back(LoadString(id + 1));
     }
-    rows.push_back(FilterRow(LoadString(IDS_FILTER_FIRST + 22), allPatterns.join(QLatin1Char(';'))));
-    rows.push_back(LoadString(AFX_IDS_ALLFILTER));
+    rows.push_back(row(LoadString(IDS_FILTER_FIRST + 22), allPatterns.join(QLatin1Char(';'))));
+    rows.push_back(row(LoadString(AFX_IDS_ALLFILTER), LoadString(IDS_FILTER_LAST)));
     return rows;
 }
 

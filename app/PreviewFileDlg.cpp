@@ -30,6 +30,7 @@ CPreviewFileDlg::CPreviewFileDlg(CPictureDecoder& decoder, QWidget* parent, cons
     : QFileDialog(parent, caption, folder)
 {
     setOption(QFileDialog::DontUseNativeDialog);
+    setOption(QFileDialog::HideNameFilterDetails);
     previewBox_ = new CPreviewCtrl(decoder, this);
     checkBox_ = new QCheckBox(QStringLiteral("ﾌﾟﾚﾋﾞｭｰ表示(&P)"), this);
     checkBox_->setChecked(previewOn_);

@@ -7,12 +7,14 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <functional>
 
 #include "app/AddPictures.h"
 #include "app/PreviewCtrl.h"
 #include "app/PreviewFileDlg.h"
 #include "app/StyledStatusBar.h"
 #include "picture/decoding/AutoDecoder.h"
+#include "platform/framework/QtFrameworkUi.h"
 #include "platform/gdi/Colors.h"
 #include "resources/CommandIds.h"
 #include "tests/app/ViewerFixture.h"
@@ -67,8 +69,8 @@ QAbstractItemView* FileList(const QFileDialog& dialog)
     return nullptr;
 }
 
-// The names the dialog's file list shows, once its folder has been read.
-QStringList ListedNames(const QFileDialog& dialog)
+// The names the dialog's file list shows, once `expected` is among them.
+QStringList ListedNames(const QFileDialog& dialog, const QString& expected)
 {
     QAbstractItemView* list = FileList(dialog);
     QStringList names;
@@ -76,16 +78,16 @@ QStringList ListedNames(const QFileDialog& dialog)
         names.clear();
         for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row)
             names.push_back(list->model()->index(row, 0, list->rootIndex()).data().toString());
-        return !names.isEmpty();
+        return names.contains(expected);
     });
-    EXPECT_TRUE(listed) << "the folder was never listed";
+    EXPECT_TRUE(listed) << expected.toStdString() << " was never listed";
     return names;
 }
 
 // Clicks the file `name` in the dialog's file list, as a user picks it.
 void ClickListedFile(const QFileDialog& dialog, const QString& name)
 {
-    ListedNames(dialog);
+    ListedNames(dialog, name);
     QAbstractItemView* list = FileList(dialog);
     QModelIndexList found = list->model()->match(list->model()->index(0, 0, list->rootIndex()), Qt::DisplayRole, name);
     ASSERT_EQ(found.size(), 1) << name.toStdString();
@@ -171,7 +173,7 @@ TEST(PictureFileFilters, ThirteenRowsWithAllFormatsTwelfth)
     EXPECT_EQ(rows[0], QStringLiteral("BMPﾌｧｲﾙ (*.bmp *.dib *.rle)"));
     EXPECT_EQ(rows[11], QStringLiteral("全画像形式 (*.bmp *.dib *.rle *.jpg *.jpeg *.jif *.png *.pct *.tif *.eps "
                                        "*.tga *.wmf *.emf *.pcx *.pgm *.gif)"));
-    EXPECT_EQ(rows[12], QStringLiteral("すべてのﾌｧｲﾙ (*.*)"));
+    EXPECT_EQ(rows[12], QStringLiteral("すべてのﾌｧｲﾙ (*.*) (*)"));
 }
 
 TEST_F(ViewerTest, AddTakesOnlyPicturesAndRefreshesWhenSomethingWasAdded)
@@ -217,4 +219,34 @@ TEST_F(ViewerTest, InformationPaneDescribesTheCurrentPicture)
     Document().SelectPicture(0);
     Frame().Router().UpdateAll();
     EXPECT_EQ(Frame().StatusBar()->GetPaneText(4), QStringLiteral(" 640 x 480; 32 bpp; 1200 kb"));
+}
+
+TEST_F(ViewerTest, TheAllFilesRowListsNamesWithoutADot)
+{
+    WritePicture("red", 4, 3, 0xFF0000);
+    folder.Write("README", std::string("no dot"));
+    CQtFrameworkUi dialogs(&Frame(), "Lumo?");
+    FileDialogSpec openSpec {"開く", {{"Lumo?(*.kir)", "*.kir"}, {"すべてのﾌｧｲﾙ (*.*)", "*.*"}}, "kir", ""};
+    std::vector<std::pair<const char*, std::function<void()>>> dialogRuns = {
+        {"add", [this] { AddPictureFiles(Frame(), Document()); }},
+        {"open", [&] { dialogs.ChooseFileToOpen(openSpec); }},
+    };
+    for (const auto& [name, run] : dialogRuns) {
+        QString shown;
+        QStringList names;
+        // Picks the last filter row as a user does, reads the list and cancels.
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->setDirectory(QString::fromStdString(folder.Path()));
+            auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            QTest::keyClick(types, Qt::Key_End);
+            shown = types->currentText();
+            names = ListedNames(*dialog, QStringLiteral("red.bmp"));
+            dialog->reject();
+        });
+        run();
+        EXPECT_EQ(shown, QStringLiteral("すべてのﾌｧｲﾙ (*.*)")) << name;
+        EXPECT_TRUE(names.contains(QStringLiteral("README"))) << name;
+    }
 }

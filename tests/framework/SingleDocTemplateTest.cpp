@@ -250,7 +250,7 @@ TEST(Document, TitleViewsAndTheSaveQuestionUseTheFileName)
 TEST(QtFrameworkUi, FilterRowsBecomeQtNameFilters)
 {
     EXPECT_EQ(QtNameFilter("BMPﾌｧｲﾙ", "*.bmp;*.dib;*.rle"), QString::fromUtf8("BMPﾌｧｲﾙ (*.bmp *.dib *.rle)"));
-    // Names that already show their patterns are taken as they are.
-    EXPECT_EQ(QtNameFilter("Lumo?(*.kir)", "*.kir"), QString("Lumo?(*.kir)"));
-    EXPECT_EQ(QtNameFilter("すべてのﾌｧｲﾙ (*.*)", "*.*"), QString::fromUtf8("すべてのﾌｧｲﾙ (*.*)"));
+    // The name stays whole, whatever brackets it holds; "*.*" is every file.
+    EXPECT_EQ(QtNameFilter("Lumo?(*.kir)", "*.kir"), QString("Lumo?(*.kir) (*.kir)"));
+    EXPECT_EQ(QtNameFilter("すべてのﾌｧｲﾙ (*.*)", "*.*"), QString::fromUtf8("すべてのﾌｧｲﾙ (*.*) (*)"));
 }
