@@ -1,7 +1,6 @@
 #include "app/AddPictures.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFileDialog>
 
 #include "app/MainFrame.h"
@@ -42,13 +41,13 @@ QStringList PictureFileFilters()
 
 void AddPictureFiles(CMainFrame& frame, CKiroDoc& document)
 {
-    CPreviewFileDlg dialog(document.GetDecoder(), &frame, LoadString(IDS_ADD_IMAGE_TITLE), QDir::currentPath());
+    CPreviewFileDlg dialog(document.GetDecoder(), &frame, LoadString(IDS_ADD_IMAGE_TITLE), frame.PictureFolder());
     dialog.setFileMode(QFileDialog::ExistingFiles);
     QStringList filters = PictureFileFilters();
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.at(11));
     bool accepted = dialog.exec() == QDialog::Accepted;
-    QDir::setCurrent(dialog.directory().absolutePath());
+    frame.SetPictureFolder(dialog.directory().absolutePath());
     if (!accepted)
         return;
 
@@ -83,7 +82,7 @@ bool BrowseForFolder(QWidget* owner, int titleId, QString& folder)
 
 void AddPictureFolder(CMainFrame& frame, CKiroDoc& document)
 {
-    QString folder = QDir::currentPath();
+    QString folder = frame.PictureFolder();
     if (!BrowseForFolder(&frame, IDS_FOLDER_TITLE, folder))
         return;
     WaitCursor wait;

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QMenuBar>
 #include <QGuiApplication>
 #include <QScreen>
@@ -54,7 +55,7 @@ QString LiteralMenuText(QString text)
 CMainFrame::CMainFrame(CKiroDoc& document, CSingleDocTemplate& docTemplate, CRecentFileList& recentFiles,
                        ICommandTarget& documentCommands, ICommandTarget& application)
     : document_(document), template_(docTemplate), recentFiles_(recentFiles), documentCommands_(documentCommands),
-      application_(application)
+      application_(application), pictureFolder_(QDir::currentPath())
 {
     setWindowIcon(ApplicationIcon());
     if (QScreen* screen = QGuiApplication::primaryScreen())

@@ -37,11 +37,14 @@ QColor CentreOf(const CPreviewCtrl& box)
 }
 
 // Answers the next modal file dialog: selects `names` in `folder` and accepts.
-void AnswerNextDialog(const QString& folder, const QString& names)
+// `startedIn`, when given, receives the folder the dialog opened in.
+void AnswerNextDialog(const QString& folder, const QString& names, QString* startedIn = nullptr)
 {
-    QTimer::singleShot(0, [folder, names] {
+    QTimer::singleShot(0, [folder, names, startedIn] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
+        if (startedIn != nullptr)
+            *startedIn = dialog->directory().absolutePath();
         dialog->setDirectory(folder);
         if (!names.isEmpty())
             dialog->selectFile(names);
@@ -188,12 +191,14 @@ TEST_F(ViewerTest, AddTakesOnlyPicturesAndRefreshesWhenSomethingWasAdded)
     EXPECT_EQ(Document().GetEntries()[0].name, "red.bmp");
     EXPECT_EQ(Frame().ProgressTotal(), 2);
     EXPECT_EQ(Frame().ThumbnailView()->count(), 1);
-    EXPECT_EQ(QDir::currentPath(), QDir(here).absolutePath());
 
     // Only a text file: nothing added, and the strip is not rebuilt (its highlight stays).
+    // The dialog starts where the last one ended.
     Frame().ThumbnailView()->SelectItem(0);
-    AnswerNextDialog(here, QStringLiteral("notes.txt"));
+    QString startedIn;
+    AnswerNextDialog(here, QStringLiteral("notes.txt"), &startedIn);
     AddPictureFiles(Frame(), Document());
+    EXPECT_EQ(startedIn, QDir(here).absolutePath());
     EXPECT_EQ(Document().GetEntryCount(), 1);
     EXPECT_TRUE(Frame().ThumbnailView()->item(0)->isSelected());
 }
@@ -249,4 +254,35 @@ TEST_F(ViewerTest, TheAllFilesRowListsNamesWithoutADot)
         EXPECT_EQ(shown, QStringLiteral("すべてのﾌｧｲﾙ (*.*)")) << name;
         EXPECT_TRUE(names.contains(QStringLiteral("README"))) << name;
     }
+}
+
+TEST_F(ViewerTest, SavesWhereARelativelyOpenedCollectionLiesAfterAddingFromElsewhere)
+{
+    std::string here = folder.Path() + "/here";
+    std::string inHere = WritePicture("here/a", 4, 3, 0xFF0000);
+    WritePicture("elsewhere/b", 4, 3, 0x00FF00);
+    ByteWriter collection;
+    AddRecord(collection, "1\r\n");
+    AddRecord(collection, "a.bmp\r\n");  // relative to the folder it was opened from
+    folder.Write("here/rel.kir", collection.Take());
+
+    CurrentFolderGuard guard;
+    QDir::setCurrent(QString::fromStdString(here));
+    ui.paths.push_back("rel.kir");
+    Run(ID_FILE_OPEN);
+    EXPECT_EQ(Document().GetPathName(), here + "/rel.kir");
+    EXPECT_EQ(app->RecentFiles().GetEntries().front(), here + "/rel.kir");
+    ASSERT_EQ(Document().GetEntryCount(), 1);
+    EXPECT_EQ(Document().GetEntries()[0].path, inHere);
+
+    AnswerNextDialog(QString::fromStdString(folder.Path() + "/elsewhere"), QStringLiteral("b.bmp"));
+    AddPictureFiles(Frame(), Document());
+    ASSERT_EQ(Document().GetEntryCount(), 2);
+    EXPECT_EQ(QDir::currentPath().toStdString(), here);
+    Run(ID_FILE_SAVE);
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() + "/elsewhere/rel.kir"));
+    Run(ID_FILE_NEW);
+    ui.paths.push_back(here + "/rel.kir");
+    Run(ID_FILE_OPEN);
+    EXPECT_EQ(Document().GetEntryCount(), 2);
 }

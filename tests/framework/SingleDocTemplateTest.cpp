@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "platform/framework/FileErrors.h"
+#include "platform/framework/FullPath.h"
 #include "platform/framework/Profile.h"
 #include "platform/framework/QtFrameworkUi.h"
 #include "platform/framework/RecentFileList.h"
@@ -253,4 +254,18 @@ TEST(QtFrameworkUi, FilterRowsBecomeQtNameFilters)
     // The name stays whole, whatever brackets it holds; "*.*" is every file.
     EXPECT_EQ(QtNameFilter("Lumo?(*.kir)", "*.kir"), QString("Lumo?(*.kir) (*.kir)"));
     EXPECT_EQ(QtNameFilter("すべてのﾌｧｲﾙ (*.*)", "*.*"), QString::fromUtf8("すべてのﾌｧｲﾙ (*.*) (*)"));
+}
+
+TEST(FullPath, TakesRelativePathsAgainstTheCurrentFolder)
+{
+    std::string here = std::filesystem::current_path().string();
+    const std::pair<std::string, std::string> cases[] = {
+        {"a.kir", here + "/a.kir"},
+        {"./sub/a.kir", here + "/sub/a.kir"},
+        {"/x/./y//a.kir", "/x/y/a.kir"},
+        {"/x/link/../a.kir", "/x/link/../a.kir"},  // a link's parent is not "/x"
+        {"", ""},
+    };
+    for (const auto& [path, full] : cases)
+        EXPECT_EQ(FullPath(path), full) << path;
 }
