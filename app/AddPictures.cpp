@@ -1,12 +1,12 @@
 #include "app/AddPictures.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFileDialog>
 
 #include "app/MainFrame.h"
 #include "app/PreviewFileDlg.h"
 #include "document/KiroDoc.h"
+#include "platform/framework/QtFrameworkUi.h"
 #include "resources/CommandIds.h"
 #include "resources/Strings.h"
 
@@ -21,37 +21,33 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-// "name (*.a *.b)" for the dialog, from a name and ';'-separated patterns.
-QString FilterRow(const QString& name, const QString& patterns)
-{
-    return name + QStringLiteral(" (") + QString(patterns).replace(QLatin1Char(';'), QLatin1Char(' ')) +
-           QStringLiteral(")");
-}
-
 }  // namespace
 
 QStringList PictureFileFilters()
 {
+    auto row = [](const QString& name, const QString& patterns) {
+        return QtNameFilter(name.toStdString(), patterns.toStdString());
+    };
     QStringList rows;
     QStringList allPatterns;
     for (int id = IDS_FILTER_FIRST; id < IDS_FILTER_FIRST + 22; id += 2) {
-        rows.push_back(FilterRow(LoadString(id), LoadString(id + 1)));
+        rows.push_back(row(LoadString(id), LoadString(id + 1)));
         allPatterns.push_back(LoadString(id + 1));
     }
-    rows.push_back(FilterRow(LoadString(IDS_FILTER_FIRST + 22), allPatterns.join(QLatin1Char(';'))));
-    rows.push_back(LoadString(AFX_IDS_ALLFILTER));
+    rows.push_back(row(LoadString(IDS_FILTER_FIRST + 22), allPatterns.join(QLatin1Char(';'))));
+    rows.push_back(row(LoadString(AFX_IDS_ALLFILTER), LoadString(IDS_FILTER_LAST)));
     return rows;
 }
 
 void AddPictureFiles(CMainFrame& frame, CKiroDoc& document)
 {
-    CPreviewFileDlg dialog(document.GetDecoder(), &frame, LoadString(IDS_ADD_IMAGE_TITLE), QDir::currentPath());
+    CPreviewFileDlg dialog(document.GetDecoder(), &frame, LoadString(IDS_ADD_IMAGE_TITLE), frame.PictureFolder());
     dialog.setFileMode(QFileDialog::ExistingFiles);
     QStringList filters = PictureFileFilters();
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.at(11));
     bool accepted = dialog.exec() == QDialog::Accepted;
-    QDir::setCurrent(dialog.directory().absolutePath());
+    frame.SetPictureFolder(dialog.directory().absolutePath());
     if (!accepted)
         return;
 
@@ -86,7 +82,7 @@ bool BrowseForFolder(QWidget* owner, int titleId, QString& folder)
 
 void AddPictureFolder(CMainFrame& frame, CKiroDoc& document)
 {
-    QString folder = QDir::currentPath();
+    QString folder = frame.PictureFolder();
     if (!BrowseForFolder(&frame, IDS_FOLDER_TITLE, folder))
         return;
     WaitCursor wait;

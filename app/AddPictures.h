@@ -9,11 +9,11 @@ class QWidget;
 
 // Add (32776): the picture file dialog, then every chosen file offered to the
 // collection, with the wait cursor and progress; the views are refreshed when
-// something was added. The process's current folder becomes the folder the
+// something was added. The frame's picture folder becomes the folder the
 // dialog ended in.
 void AddPictureFiles(CMainFrame& frame, CKiroDoc& document);
-// Add from folder (32780): the folder picker, starting at the current folder,
-// then every file below the chosen folder offered to the collection.
+// Add from folder (32780): the folder picker, starting at the frame's picture
+// folder, then every file below the chosen folder offered to the collection.
 void AddPictureFolder(CMainFrame& frame, CKiroDoc& document);
 
 // The folder picker titled by string `titleId`, starting at `folder` (a

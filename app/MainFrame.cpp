@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QMenuBar>
 #include <QGuiApplication>
 #include <QScreen>
@@ -43,12 +44,18 @@ QString AbbreviatedPath(const QString& path)
     return path.left(15) + QStringLiteral("...") + path.right(kMaxLength - 18);
 }
 
+// `text` shown as it is in a menu item: "&" doubled, so none marks a mnemonic.
+QString LiteralMenuText(QString text)
+{
+    return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
 }  // namespace
 
 CMainFrame::CMainFrame(CKiroDoc& document, CSingleDocTemplate& docTemplate, CRecentFileList& recentFiles,
                        ICommandTarget& documentCommands, ICommandTarget& application)
     : document_(document), template_(docTemplate), recentFiles_(recentFiles), documentCommands_(documentCommands),
-      application_(application)
+      application_(application), pictureFolder_(QDir::currentPath())
 {
     setWindowIcon(ApplicationIcon());
     if (QScreen* screen = QGuiApplication::primaryScreen())
@@ -101,7 +108,6 @@ void CMainFrame::CreateViews()
 QAction* CMainFrame::MakeAction(int id, const QString& text, const QKeySequence& shortcut)
 {
     auto* action = new QAction(text, this);
-    action->setShortcut(shortcut);
     action->setStatusTip(PromptStatusText(id));
     action->setToolTip(PromptTooltip(id));
     action->setIconVisibleInMenu(false);
@@ -110,6 +116,8 @@ QAction* CMainFrame::MakeAction(int id, const QString& text, const QKeySequence&
         action->setIcon(QIcon(icon));
     addAction(action);
     router_.AddAction(id, action);
+    if (!shortcut.isEmpty())
+        router_.AddShortcut(id, shortcut, this);
     return action;
 }
 
@@ -126,8 +134,8 @@ void CMainFrame::CreateActions()
     MakeAction(ID_REMOVE_ALL, QStringLiteral("全て削除(&M)\tCtrl+DEL"), QKeySequence(Qt::CTRL | Qt::Key_Delete));
     MakeAction(ID_ZOOM, QStringLiteral("ｽﾞｰﾑ(&Z)\tCtrl+M"), QKeySequence(Qt::CTRL | Qt::Key_M))->setCheckable(true);
     MakeAction(ID_COPY, QStringLiteral("ｺﾋﾟｰ(&C)\tCtrl+C"), QKeySequence(Qt::CTRL | Qt::Key_C));
-    // The menu shows Ctrl+S, which saves; F5 starts the show.
-    MakeAction(ID_SLIDESHOW_START, QStringLiteral("ｽﾗｲﾄﾞｼｮｳ開始(&S)\tCtrl+S"), QKeySequence(Qt::Key_F5));
+    // Ctrl+S is Save's key; F5 starts the show.
+    MakeAction(ID_SLIDESHOW_START, QStringLiteral("ｽﾗｲﾄﾞｼｮｳ開始(&S)\tF5"), QKeySequence(Qt::Key_F5));
     MakeAction(ID_SLIDESHOW_STOP, QStringLiteral("ｽﾗｲﾄﾞｼｮｳ中止(&T)\tCtrl+T"), QKeySequence(Qt::CTRL | Qt::Key_T));
     MakeAction(ID_VIEW_TOOLBAR, QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)"))->setCheckable(true);
     MakeAction(ID_VIEW_STATUS_BAR, QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰ(&S)"))->setCheckable(true);
@@ -364,7 +372,8 @@ void CMainFrame::RebuildRecentFileMenu()
         QAction* action = recentActions_[i];
         action->setVisible(i < entries.size());
         if (i < entries.size())
-            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(AbbreviatedPath(QString::fromStdString(entries[i]))));
+            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(
+                LiteralMenuText(AbbreviatedPath(QString::fromStdString(entries[i])))));
     }
 }
 

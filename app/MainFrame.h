@@ -52,6 +52,11 @@ public:
     QWidget* ActiveView() const { return activeView_; }
     int ProgressCount() const { return progressCount_; }
     int ProgressTotal() const { return progressTotal_; }
+    // The folder the picture dialogs open in: where the file dialog of Add
+    // ended last, the current folder at first. Nothing changes the process's
+    // current folder, which relative paths are taken against.
+    const QString& PictureFolder() const { return pictureFolder_; }
+    void SetPictureFolder(const QString& folder) { pictureFolder_ = folder; }
 
     // The smallest size: two fifths of the largest a window may be dragged to.
     static QSize MinimumTrackingSize(QSize maximumTrackingSize);
@@ -99,4 +104,5 @@ private:
     CSlideShow slideShow_;
     int progressCount_ = 0;
     int progressTotal_ = 100;
+    QString pictureFolder_;
 };

@@ -30,6 +30,7 @@ CPreviewFileDlg::CPreviewFileDlg(CPictureDecoder& decoder, QWidget* parent, cons
     : QFileDialog(parent, caption, folder)
 {
     setOption(QFileDialog::DontUseNativeDialog);
+    setOption(QFileDialog::HideNameFilterDetails);
     previewBox_ = new CPreviewCtrl(decoder, this);
     checkBox_ = new QCheckBox(QStringLiteral("ﾌﾟﾚﾋﾞｭｰ表示(&P)"), this);
     checkBox_->setChecked(previewOn_);
@@ -67,17 +68,29 @@ QString CPreviewFileDlg::CurrentPath() const
     return directory().absoluteFilePath(name);
 }
 
+// A click in the file list announces the new current item before the name box
+// names it, and a selection made in code clears the list first: each selection
+// reaches here more than once, sometimes while the box still names the file
+// selected before. Only a path the box is not already showing is decoded.
 void CPreviewFileDlg::OnSelectionChanged()
 {
-    if (previewOn_)
-        previewBox_->Load(CurrentPath());
+    if (previewOn_ && CurrentPath() != previewedPath_)
+        Preview(CurrentPath());
 }
 
 void CPreviewFileDlg::OnPreviewClicked()
 {
     previewOn_ = !previewOn_;
-    if (previewOn_)
-        previewBox_->Load(CurrentPath());
-    else
+    if (previewOn_) {
+        Preview(CurrentPath());
+    } else {
+        previewedPath_.clear();
         previewBox_->Clear();
+    }
+}
+
+void CPreviewFileDlg::Preview(const QString& path)
+{
+    previewedPath_ = path;
+    previewBox_->Load(path);
 }

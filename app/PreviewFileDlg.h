@@ -24,8 +24,11 @@ private:
     void AddPreviewPanel();
     void OnSelectionChanged();
     void OnPreviewClicked();
+    void Preview(const QString& path);
 
     bool previewOn_ = true;
+    // The path the box was last asked to show while the preview is on.
+    QString previewedPath_;
     CPreviewCtrl* previewBox_ = nullptr;
     QCheckBox* checkBox_ = nullptr;
 };

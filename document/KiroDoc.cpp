@@ -8,6 +8,7 @@
 #include "picture/decoding/PictureDecoder.h"
 #include "picture/decoding/TextException.h"
 #include "picture/decoding/Trace.h"
+#include "platform/framework/FullPath.h"
 #include "platform/os/CodePage.h"
 
 namespace {
@@ -104,7 +105,8 @@ bool CKiroDoc::BuildThumbnail(ImageEntry& entry)
 
 bool CKiroDoc::AddEntry(const std::string& path)
 {
-    ImageEntry entry {path, os::FileNameOf(path), nullptr};
+    std::string fullPath = FullPath(path);
+    ImageEntry entry {fullPath, os::FileNameOf(fullPath), nullptr};
     if (!BuildThumbnail(entry))
         return false;
     entries_.push_back(std::move(entry));
@@ -186,7 +188,10 @@ bool CKiroDoc::OnNewDocument()
 bool CKiroDoc::OnOpenDocument(const std::string& path)
 {
     bool opened = CDocument::OnOpenDocument(path);
-    currentPicture_ = std::make_unique<CDisplayBitmap>();
+    // A file that could not be read left the collection, its current entry
+    // and picture as they were; one that was read emptied them.
+    if (!currentPicture_)
+        currentPicture_ = std::make_unique<CDisplayBitmap>();
     return opened;
 }
 

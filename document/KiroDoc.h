@@ -23,8 +23,9 @@ public:
     explicit CKiroDoc(CPictureDecoder& decoder);
     ~CKiroDoc() override;
 
-    // Decodes the file, builds its thumbnail and appends it; false and no
-    // change when it does not decode.
+    // Decodes the file, builds its thumbnail and appends it under its full
+    // path (a relative one, as a collection file may hold, is taken against
+    // the current folder now); false and no change when it does not decode.
     bool AddEntry(const std::string& path);
     // Makes entry `index` current and decodes it into a new current picture
     // (blank when it no longer decodes), then moves the views to it. Nothing

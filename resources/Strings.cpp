@@ -49,7 +49,7 @@ const QHash<int, QString>& Table()
         {32803, QStringLiteral("全画像形式")},
         {32804, QStringLiteral("*.*")},
         {IDS_FOLDER_TITLE, QStringLiteral("画像フォルダから画像追加")},
-        {ID_SLIDESHOW_START, QStringLiteral("ｽﾗｲﾄﾞｼｮｳを開始\nｽﾗｲﾄﾞｼｮｳ開始(Ctrl+S)")},
+        {ID_SLIDESHOW_START, QStringLiteral("ｽﾗｲﾄﾞｼｮｳを開始\nｽﾗｲﾄﾞｼｮｳ開始(F5)")},
         {ID_SLIDESHOW_STOP, QStringLiteral("ｽﾗｲﾄﾞｼｮｳを中止\nｽﾗｲﾄﾞｼｮｳ中止(Ctrl+T)")},
         {ID_COPY, QStringLiteral("選択されている画像をｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰ\nｺﾋﾟｰ(Ctrl+C)")},
 

@@ -3,6 +3,7 @@
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QMenu>
+#include <QShortcut>
 #include <QThread>
 
 CCommandRouter::CCommandRouter(QObject* parent) : QObject(parent)
@@ -20,6 +21,14 @@ void CCommandRouter::AddAction(int id, QAction* action)
 {
     actions_[id] = action;
     connect(action, &QAction::triggered, this, [this, id] { Execute(id); });
+}
+
+void CCommandRouter::AddShortcut(int id, const QKeySequence& keys, QWidget* window)
+{
+    // A QShortcut of its own, always enabled: a disabled action's shortcut
+    // would let the key fall through to the focused widget.
+    auto* shortcut = new QShortcut(keys, window);
+    connect(shortcut, &QShortcut::activated, this, [this, id] { Execute(id); });
 }
 
 QAction* CCommandRouter::Action(int id) const

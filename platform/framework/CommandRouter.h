@@ -8,7 +8,9 @@
 #include <vector>
 
 class QAction;
+class QKeySequence;
 class QMenu;
+class QWidget;
 
 // The state of one command as its update handler leaves it.
 class CCmdUI {
@@ -47,6 +49,8 @@ public:
 // one it is enabled. States are refreshed
 // whenever the event loop goes idle and before a menu opens, and a command that
 // is disabled at the moment it arrives never runs, from menu, toolbar or key.
+// A command's key belongs to the command whatever its state: a disabled
+// command's key does nothing, rather than reaching the focused widget.
 class CCommandRouter : public QObject {
 public:
     explicit CCommandRouter(QObject* parent = nullptr);
@@ -56,6 +60,8 @@ public:
     // Routes the action's triggers to `id` and keeps its state up to date.
     void AddAction(int id, QAction* action);
     QAction* Action(int id) const;
+    // Routes `keys`, pressed anywhere in `window`, to `id`.
+    void AddShortcut(int id, const QKeySequence& keys, QWidget* window);
     // Ids without an action (status panes) whose text update handlers feed `show`.
     void AddTextIndicator(int id, std::function<void(const QString&)> show);
     // Refreshes the states before `menu` opens.

@@ -40,6 +40,7 @@ std::optional<std::string> CQtFrameworkUi::RunFileDialog(const FileDialogSpec& s
 {
     QFileDialog dialog(parent_, QString::fromStdString(spec.title));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     QStringList filters;
@@ -56,9 +57,9 @@ std::optional<std::string> CQtFrameworkUi::RunFileDialog(const FileDialogSpec& s
 
 QString QtNameFilter(const std::string& name, const std::string& patterns)
 {
-    QString qtName = QString::fromStdString(name);
-    QString qtPatterns = QString::fromStdString(patterns);
-    if (qtName.endsWith('(' + qtPatterns + ')'))
-        return qtName;
-    return qtName + " (" + qtPatterns.split(';', Qt::SkipEmptyParts).join(' ') + ')';
+    QStringList qtPatterns = QString::fromStdString(patterns).split(';', Qt::SkipEmptyParts);
+    for (QString& pattern : qtPatterns)
+        if (pattern == QStringLiteral("*.*"))
+            pattern = QStringLiteral("*");
+    return QString::fromStdString(name) + " (" + qtPatterns.join(' ') + ')';
 }

@@ -26,6 +26,9 @@ private:
     QString title_;
 };
 
-// A filter row as QFileDialog takes it: "name (*.a *.b)", or the name alone
-// when it already ends with its patterns in brackets.
+// A filter row as QFileDialog takes it: the name, then the patterns in
+// brackets as Qt reads them ("*.a *.b"). Dialogs that show the name alone
+// (QFileDialog::HideNameFilterDetails) show it exactly as it is. "*.*" means
+// every file, as it does on Windows; for Qt it becomes "*", since Qt lists
+// only names with a dot for it.
 QString QtNameFilter(const std::string& name, const std::string& patterns);

@@ -2,6 +2,7 @@
 
 #include "platform/framework/Document.h"
 #include "platform/framework/FrameworkTexts.h"
+#include "platform/framework/FullPath.h"
 #include "platform/framework/Profile.h"
 #include "platform/framework/RecentFileList.h"
 
@@ -51,11 +52,12 @@ bool CSingleDocTemplate::OnOpenRecentFile(int index)
 
 bool CSingleDocTemplate::LoadFile(const std::string& path)
 {
+    std::string fullPath = FullPath(path);
     bool wasModified = document_.IsModified();
     document_.SetModifiedFlag(false);
-    if (document_.OnOpenDocument(path)) {
-        document_.SetPathName(path);
-        Remember(path);
+    if (document_.OnOpenDocument(fullPath)) {
+        document_.SetPathName(fullPath);
+        Remember(fullPath);
         document_.SendInitialUpdate();
         return true;
     }
@@ -88,7 +90,7 @@ bool CSingleDocTemplate::DoSave(const std::string& path)
             ui_.ChooseFileToSave(DialogSpec(texts::kSaveAsTitle, document_.GetPathName()));
         if (!chosen || chosen->empty())
             return false;
-        target = *chosen;
+        target = FullPath(*chosen);
     }
     if (!document_.OnSaveDocument(target))
         return false;

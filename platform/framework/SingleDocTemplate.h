@@ -19,6 +19,8 @@ struct DocumentTemplateStrings {
 // The single-document commands: New, Open (from the dialog, the command line
 // or the recently used list), Save, Save As, and the question whether to save
 // a modified document before it is discarded. The one document is reused.
+// Paths are made absolute when a file is opened or saved under a new name, so
+// the document's path and the recently used list keep their meaning.
 class CSingleDocTemplate {
 public:
     // `profile` may be null: the recently used list is then kept in memory only.

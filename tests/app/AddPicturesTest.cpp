@@ -1,15 +1,25 @@
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QAbstractItemView>
+#include <QTest>
 #include <QTimer>
+#include <filesystem>
+#include <functional>
 
 #include "app/AddPictures.h"
 #include "app/PreviewCtrl.h"
 #include "app/PreviewFileDlg.h"
 #include "app/StyledStatusBar.h"
+#include "picture/decoding/AutoDecoder.h"
+#include "platform/framework/QtFrameworkUi.h"
 #include "platform/gdi/Colors.h"
 #include "resources/CommandIds.h"
 #include "tests/app/ViewerFixture.h"
+#include "tests/support/BmpWriter.h"
+#include "tests/support/KirWriter.h"
 #include "views/ThumbnailView.h"
 
 namespace {
@@ -27,17 +37,74 @@ QColor CentreOf(const CPreviewCtrl& box)
 }
 
 // Answers the next modal file dialog: selects `names` in `folder` and accepts.
-void AnswerNextDialog(const QString& folder, const QString& names)
+// `startedIn`, when given, receives the folder the dialog opened in.
+void AnswerNextDialog(const QString& folder, const QString& names, QString* startedIn = nullptr)
 {
-    QTimer::singleShot(0, [folder, names] {
+    QTimer::singleShot(0, [folder, names, startedIn] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
+        if (startedIn != nullptr)
+            *startedIn = dialog->directory().absolutePath();
         dialog->setDirectory(folder);
         if (!names.isEmpty())
             dialog->selectFile(names);
         QMetaObject::invokeMethod(dialog, "accept");
     });
 }
+
+// The shared decoder, keeping the path of every file it is asked to decode.
+class RecordingDecoder : public CAutoDecoder {
+public:
+    void DecodeFile(const char* path, CPictureBitmap& bitmap, int wantedDepth, CDecodeProgress* progress) override
+    {
+        decoded.push_back(QFileInfo(QString::fromUtf8(path)).fileName());
+        CAutoDecoder::DecodeFile(path, bitmap, wantedDepth, progress);
+    }
+    QStringList decoded;
+};
+
+// The dialog's file list in the view mode it shows.
+QAbstractItemView* FileList(const QFileDialog& dialog)
+{
+    for (auto* view : dialog.findChildren<QAbstractItemView*>())
+        if (view->isVisible() && (view->objectName() == "listView" || view->objectName() == "treeView"))
+            return view;
+    return nullptr;
+}
+
+// The names the dialog's file list shows, once `expected` is among them.
+QStringList ListedNames(const QFileDialog& dialog, const QString& expected)
+{
+    QAbstractItemView* list = FileList(dialog);
+    QStringList names;
+    bool listed = QTest::qWaitFor([&] {
+        names.clear();
+        for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row)
+            names.push_back(list->model()->index(row, 0, list->rootIndex()).data().toString());
+        return names.contains(expected);
+    });
+    EXPECT_TRUE(listed) << expected.toStdString() << " was never listed";
+    return names;
+}
+
+// Clicks the file `name` in the dialog's file list, as a user picks it.
+void ClickListedFile(const QFileDialog& dialog, const QString& name)
+{
+    ListedNames(dialog, name);
+    QAbstractItemView* list = FileList(dialog);
+    QModelIndexList found = list->model()->match(list->model()->index(0, 0, list->rootIndex()), Qt::DisplayRole, name);
+    ASSERT_EQ(found.size(), 1) << name.toStdString();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualRect(found.first()).center());
+}
+
+// Keeps the process's current folder and puts it back at the end.
+class CurrentFolderGuard {
+public:
+    ~CurrentFolderGuard() { QDir::setCurrent(saved_); }
+
+private:
+    QString saved_ = QDir::currentPath();
+};
 
 }  // namespace
 
@@ -88,6 +155,20 @@ TEST_F(ViewerTest, PreviewFollowsTheSelection)
     (void)text;
 }
 
+TEST(PreviewFileDlg, EachSelectionDecodesOnlyTheFileNowSelected)
+{
+    TempFolder folder;
+    folder.Write("a.bmp", SceneBmp(8, 6, 24));
+    folder.Write("b.bmp", SceneBmp(8, 6, 24));
+    RecordingDecoder decoder;
+    CPreviewFileDlg dialog(decoder, nullptr, QStringLiteral("t"), QString::fromStdString(folder.Path()));
+    dialog.show();
+    ClickListedFile(dialog, QStringLiteral("a.bmp"));
+    ClickListedFile(dialog, QStringLiteral("b.bmp"));
+    EXPECT_EQ(decoder.decoded.join(QLatin1Char(' ')).toStdString(), "a.bmp b.bmp");
+    EXPECT_TRUE(dialog.PreviewBox().IsLoaded());
+}
+
 TEST(PictureFileFilters, ThirteenRowsWithAllFormatsTwelfth)
 {
     QStringList rows = PictureFileFilters();
@@ -95,7 +176,7 @@ TEST(PictureFileFilters, ThirteenRowsWithAllFormatsTwelfth)
     EXPECT_EQ(rows[0], QStringLiteral("BMPﾌｧｲﾙ (*.bmp *.dib *.rle)"));
     EXPECT_EQ(rows[11], QStringLiteral("全画像形式 (*.bmp *.dib *.rle *.jpg *.jpeg *.jif *.png *.pct *.tif *.eps "
                                        "*.tga *.wmf *.emf *.pcx *.pgm *.gif)"));
-    EXPECT_EQ(rows[12], QStringLiteral("すべてのﾌｧｲﾙ (*.*)"));
+    EXPECT_EQ(rows[12], QStringLiteral("すべてのﾌｧｲﾙ (*.*) (*)"));
 }
 
 TEST_F(ViewerTest, AddTakesOnlyPicturesAndRefreshesWhenSomethingWasAdded)
@@ -110,12 +191,14 @@ TEST_F(ViewerTest, AddTakesOnlyPicturesAndRefreshesWhenSomethingWasAdded)
     EXPECT_EQ(Document().GetEntries()[0].name, "red.bmp");
     EXPECT_EQ(Frame().ProgressTotal(), 2);
     EXPECT_EQ(Frame().ThumbnailView()->count(), 1);
-    EXPECT_EQ(QDir::currentPath(), QDir(here).absolutePath());
 
     // Only a text file: nothing added, and the strip is not rebuilt (its highlight stays).
+    // The dialog starts where the last one ended.
     Frame().ThumbnailView()->SelectItem(0);
-    AnswerNextDialog(here, QStringLiteral("notes.txt"));
+    QString startedIn;
+    AnswerNextDialog(here, QStringLiteral("notes.txt"), &startedIn);
     AddPictureFiles(Frame(), Document());
+    EXPECT_EQ(startedIn, QDir(here).absolutePath());
     EXPECT_EQ(Document().GetEntryCount(), 1);
     EXPECT_TRUE(Frame().ThumbnailView()->item(0)->isSelected());
 }
@@ -141,4 +224,65 @@ TEST_F(ViewerTest, InformationPaneDescribesTheCurrentPicture)
     Document().SelectPicture(0);
     Frame().Router().UpdateAll();
     EXPECT_EQ(Frame().StatusBar()->GetPaneText(4), QStringLiteral(" 640 x 480; 32 bpp; 1200 kb"));
+}
+
+TEST_F(ViewerTest, TheAllFilesRowListsNamesWithoutADot)
+{
+    WritePicture("red", 4, 3, 0xFF0000);
+    folder.Write("README", std::string("no dot"));
+    CQtFrameworkUi dialogs(&Frame(), "Lumo?");
+    FileDialogSpec openSpec {"開く", {{"Lumo?(*.kir)", "*.kir"}, {"すべてのﾌｧｲﾙ (*.*)", "*.*"}}, "kir", ""};
+    std::vector<std::pair<const char*, std::function<void()>>> dialogRuns = {
+        {"add", [this] { AddPictureFiles(Frame(), Document()); }},
+        {"open", [&] { dialogs.ChooseFileToOpen(openSpec); }},
+    };
+    for (const auto& [name, run] : dialogRuns) {
+        QString shown;
+        QStringList names;
+        // Picks the last filter row as a user does, reads the list and cancels.
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->setDirectory(QString::fromStdString(folder.Path()));
+            auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            QTest::keyClick(types, Qt::Key_End);
+            shown = types->currentText();
+            names = ListedNames(*dialog, QStringLiteral("red.bmp"));
+            dialog->reject();
+        });
+        run();
+        EXPECT_EQ(shown, QStringLiteral("すべてのﾌｧｲﾙ (*.*)")) << name;
+        EXPECT_TRUE(names.contains(QStringLiteral("README"))) << name;
+    }
+}
+
+TEST_F(ViewerTest, SavesWhereARelativelyOpenedCollectionLiesAfterAddingFromElsewhere)
+{
+    std::string here = folder.Path() + "/here";
+    std::string inHere = WritePicture("here/a", 4, 3, 0xFF0000);
+    WritePicture("elsewhere/b", 4, 3, 0x00FF00);
+    ByteWriter collection;
+    AddRecord(collection, "1\r\n");
+    AddRecord(collection, "a.bmp\r\n");  // relative to the folder it was opened from
+    folder.Write("here/rel.kir", collection.Take());
+
+    CurrentFolderGuard guard;
+    QDir::setCurrent(QString::fromStdString(here));
+    ui.paths.push_back("rel.kir");
+    Run(ID_FILE_OPEN);
+    EXPECT_EQ(Document().GetPathName(), here + "/rel.kir");
+    EXPECT_EQ(app->RecentFiles().GetEntries().front(), here + "/rel.kir");
+    ASSERT_EQ(Document().GetEntryCount(), 1);
+    EXPECT_EQ(Document().GetEntries()[0].path, inHere);
+
+    AnswerNextDialog(QString::fromStdString(folder.Path() + "/elsewhere"), QStringLiteral("b.bmp"));
+    AddPictureFiles(Frame(), Document());
+    ASSERT_EQ(Document().GetEntryCount(), 2);
+    EXPECT_EQ(QDir::currentPath().toStdString(), here);
+    Run(ID_FILE_SAVE);
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() + "/elsewhere/rel.kir"));
+    Run(ID_FILE_NEW);
+    ui.paths.push_back(here + "/rel.kir");
+    Run(ID_FILE_OPEN);
+    EXPECT_EQ(Document().GetEntryCount(), 2);
 }

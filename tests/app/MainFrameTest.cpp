@@ -4,9 +4,9 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScrollBar>
-#include <QScrollBar>
 #include <QTest>
 #include <QToolBar>
+#include <filesystem>
 
 #include "app/StyledStatusBar.h"
 #include "resources/CommandIds.h"
@@ -48,7 +48,7 @@ TEST_F(ViewerTest, MenusCarryTheirTextsInOrder)
                             QStringLiteral("削除(&R)\tDEL"), QStringLiteral("全て削除(&M)\tCtrl+DEL"),
                             QStringLiteral("-"), QStringLiteral("ｽﾞｰﾑ(&Z)\tCtrl+M"), QStringLiteral("-"),
                             QStringLiteral("ｺﾋﾟｰ(&C)\tCtrl+C"), QStringLiteral("-"),
-                            QStringLiteral("ｽﾗｲﾄﾞｼｮｳ開始(&S)\tCtrl+S"), QStringLiteral("ｽﾗｲﾄﾞｼｮｳ中止(&T)\tCtrl+T")}));
+                            QStringLiteral("ｽﾗｲﾄﾞｼｮｳ開始(&S)\tF5"), QStringLiteral("ｽﾗｲﾄﾞｼｮｳ中止(&T)\tCtrl+T")}));
     QStringList file = ActionTexts(menus[0]->menu());
     EXPECT_EQ(file.first(), QStringLiteral("新規作成(&N)\tCtrl+N"));
     EXPECT_EQ(file.last(), QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
@@ -68,6 +68,7 @@ TEST_F(ViewerTest, ToolbarHasFifteenItemsWithSaveAsThird)
     EXPECT_EQ(Frame().ToolBar()->iconSize(), QSize(16, 15));
     EXPECT_EQ(items[4]->toolTip(), QStringLiteral("画像追加(Ctrl+A)"));
     EXPECT_EQ(items[4]->statusTip(), QStringLiteral("画像を追加"));
+    EXPECT_EQ(items[13]->toolTip().toStdString(), "ｽﾗｲﾄﾞｼｮｳ開始(F5)");
 }
 
 TEST_F(ViewerTest, EnableRulesFollowTheCollectionAndTheSlideShow)
@@ -188,6 +189,40 @@ TEST_F(ViewerTest, CopyPutsTheExactPixelsOnTheClipboard)
     QByteArray bmp = data->data(QStringLiteral("image/bmp"));
     ASSERT_GT(bmp.size(), 54);
     EXPECT_EQ(bmp.left(2), QByteArray("BM"));
+}
+
+TEST_F(ViewerTest, ADisabledCommandsKeyDoesNothing)
+{
+    AddPictures({WritePicture("a", 4, 3, 0xFF0000), WritePicture("b", 4, 3, 0x00FF00)});
+    CThumbnailView* strip = Frame().ThumbnailView();
+    QTest::mouseClick(strip->viewport(), Qt::LeftButton, Qt::NoModifier, strip->visualItemRect(strip->item(1)).center());
+    strip->setFocus();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QStringLiteral("kept"));
+
+    // Copy is off while a slide show runs, and for a picture whose file has vanished.
+    Run(ID_SLIDESHOW_START);
+    ASSERT_FALSE(IsEnabled(ID_COPY));
+    QTest::keyClick(strip, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->text().toStdString(), "kept");
+    Run(ID_SLIDESHOW_STOP);
+    std::filesystem::remove(Document().GetEntries()[1].path);
+    QTest::mouseClick(strip->viewport(), Qt::LeftButton, Qt::NoModifier, strip->visualItemRect(strip->item(1)).center());
+    ASSERT_FALSE(IsEnabled(ID_COPY));
+    QTest::keyClick(strip, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->text().toStdString(), "kept");
+}
+
+TEST_F(ViewerTest, RecentlyUsedPathsShowTheirAmpersands)
+{
+    std::string path = "/work/R&D.kir";
+    app->RecentFiles().Add(path);
+    QMenu* file = Frame().menuBar()->actions()[0]->menu();
+    emit file->aboutToShow();
+    QAction* entry = Frame().Router().Action(ID_FILE_MRU_FIRST);
+    ASSERT_TRUE(entry->isVisible());
+    // The label as the menu draws it: mnemonic marks taken out.
+    EXPECT_EQ(entry->iconText().toStdString(), "1 " + path);
 }
 
 TEST_F(ViewerTest, RemoveTakesOutTheCurrentPicture)

@@ -1,6 +1,7 @@
 #include "tests/app/ViewerFixture.h"
 
 #include <QAction>
+#include <QSettings>
 #include <QTest>
 
 #include "tests/support/BmpWriter.h"
@@ -31,6 +32,8 @@ std::optional<std::string> ScriptedUi::ChooseFileToSave(const FileDialogSpec& sp
 
 void ViewerTest::SetUp()
 {
+    // Each test starts with no settings, and so with no recently used files.
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, CProfile::kCompany, CProfile::kApplication).clear();
     app = std::make_unique<CKiroApp>(&ui);
     ASSERT_TRUE(app->InitInstance({}));
     // Shortcuts reach only the active window.

@@ -4,11 +4,18 @@
 
 #include <deque>
 #include <memory>
+#include <ostream>
 
 #include "app/KiroApp.h"
 #include "app/MainFrame.h"
 #include "platform/framework/FrameworkUi.h"
 #include "tests/support/TempFolder.h"
+
+// Qt's strings in test messages as text.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 // Answers the document commands' questions from a script, and records the messages.
 class ScriptedUi : public IFrameworkUi {

@@ -138,13 +138,15 @@ TEST_F(KiroDocTest, NewAndOpenStartWithNothingSelected)
     EXPECT_EQ(document.GetCurrentIndex(), -1);
     EXPECT_TRUE(document.GetCurrentPicture()->IsBlank());
 
-    // A file that cannot be opened keeps the entries; only the picture is replaced.
+    // A file that cannot be opened leaves the collection as it was, its
+    // current entry still shown.
     document.SelectPicture(0);
     CDisplayBitmap* before = document.GetCurrentPicture();
     EXPECT_FALSE(document.OnOpenDocument(folder.Path() + "/missing.kir"));
     EXPECT_EQ(document.GetEntryCount(), 1);
-    EXPECT_NE(document.GetCurrentPicture(), before);
-    EXPECT_TRUE(document.GetCurrentPicture()->IsBlank());
+    EXPECT_EQ(document.GetCurrentIndex(), 0);
+    EXPECT_EQ(document.GetCurrentPicture(), before);
+    EXPECT_FALSE(document.GetCurrentPicture()->IsBlank());
 
     EXPECT_TRUE(document.OnNewDocument());
     EXPECT_EQ(document.GetEntryCount(), 0);

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "platform/framework/FileErrors.h"
+#include "platform/framework/FullPath.h"
 #include "platform/framework/Profile.h"
 #include "platform/framework/QtFrameworkUi.h"
 #include "platform/framework/RecentFileList.h"
@@ -250,7 +251,21 @@ TEST(Document, TitleViewsAndTheSaveQuestionUseTheFileName)
 TEST(QtFrameworkUi, FilterRowsBecomeQtNameFilters)
 {
     EXPECT_EQ(QtNameFilter("BMPﾌｧｲﾙ", "*.bmp;*.dib;*.rle"), QString::fromUtf8("BMPﾌｧｲﾙ (*.bmp *.dib *.rle)"));
-    // Names that already show their patterns are taken as they are.
-    EXPECT_EQ(QtNameFilter("Lumo?(*.kir)", "*.kir"), QString("Lumo?(*.kir)"));
-    EXPECT_EQ(QtNameFilter("すべてのﾌｧｲﾙ (*.*)", "*.*"), QString::fromUtf8("すべてのﾌｧｲﾙ (*.*)"));
+    // The name stays whole, whatever brackets it holds; "*.*" is every file.
+    EXPECT_EQ(QtNameFilter("Lumo?(*.kir)", "*.kir"), QString("Lumo?(*.kir) (*.kir)"));
+    EXPECT_EQ(QtNameFilter("すべてのﾌｧｲﾙ (*.*)", "*.*"), QString::fromUtf8("すべてのﾌｧｲﾙ (*.*) (*)"));
+}
+
+TEST(FullPath, TakesRelativePathsAgainstTheCurrentFolder)
+{
+    std::string here = std::filesystem::current_path().string();
+    const std::pair<std::string, std::string> cases[] = {
+        {"a.kir", here + "/a.kir"},
+        {"./sub/a.kir", here + "/sub/a.kir"},
+        {"/x/./y//a.kir", "/x/y/a.kir"},
+        {"/x/link/../a.kir", "/x/link/../a.kir"},  // a link's parent is not "/x"
+        {"", ""},
+    };
+    for (const auto& [path, full] : cases)
+        EXPECT_EQ(FullPath(path), full) << path;
 }
