@@ -1,5 +1,5 @@
 // GIF decoding of a 4000 x 3000 picture, beside giflib's line reader and
-// stb_image on the same bytes.
+// stb_image on the same bytes; and of that picture on a screen of one pixel.
 
 #include <gif_lib.h>
 
@@ -14,6 +14,17 @@ namespace {
 const std::vector<uint8_t>& SceneFile()
 {
     static const std::vector<uint8_t> file = WriteGif(SceneGif(kBenchWidth, kBenchHeight, false));
+    return file;
+}
+
+// The same image on a screen of 1 x 1 pixel: all but its first row lie off the screen.
+const std::vector<uint8_t>& OffScreenFile()
+{
+    static const std::vector<uint8_t> file = [] {
+        GifPicture picture = SceneGif(kBenchWidth, kBenchHeight, false);
+        picture.width = picture.height = 1;
+        return WriteGif(picture);
+    }();
     return file;
 }
 
@@ -67,6 +78,12 @@ void Lumo(benchmark::State& state)
     BenchDecode(state, decoder, SceneFile());
 }
 
+void LumoOffScreen(benchmark::State& state)
+{
+    CGIFDecoder decoder;
+    BenchDecode(state, decoder, OffScreenFile());
+}
+
 void Giflib(benchmark::State& state)
 {
     std::vector<GifPixelType> screen;
@@ -88,5 +105,6 @@ void Stb(benchmark::State& state)
 }  // namespace
 
 BENCHMARK(Lumo)->Name("GIF_8bit/lumo")->Unit(benchmark::kMillisecond);
+BENCHMARK(LumoOffScreen)->Name("GIF_8bit_off_screen/lumo")->Unit(benchmark::kMillisecond);
 BENCHMARK(Giflib)->Name("GIF_8bit/giflib")->Unit(benchmark::kMillisecond);
 BENCHMARK(Stb)->Name("GIF_8bit/stb_image")->Unit(benchmark::kMillisecond);

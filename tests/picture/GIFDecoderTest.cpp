@@ -154,6 +154,46 @@ TEST(GIFDecoder, ImagesAreClippedToTheScreenOverItsBackground)
     EXPECT_EQ(IndexAt(*result.bitmap, 5, 4), Pattern(2, 2));
 }
 
+// An image taller than the screen is read only as far as a row can still
+// reach the screen: here its data end there, and reading on would fail. The
+// image after it is still drawn.
+TEST(GIFDecoder, ImagesAreReadOnlyWhileARowCanReachTheScreen)
+{
+    struct Case {
+        const char* name;
+        int screenHeight;
+        int top;
+        bool interlaced;
+        int claimedHeight;
+        std::vector<uint8_t> storedRows;  // one index per row, in file order
+        std::vector<int> column;          // the indices of column 0, top down
+    };
+    const Case cases[] = {
+        {"rows in order", 2, 0, false, 65535, {1, 3}, {1, 3}},
+        {"interlaced, the top row", 1, 0, true, 65535, {1}, {1}},
+        // Row 1 comes in the last pass, after rows 0, 8, 4, 12, 2, 6, 10 and 14.
+        {"interlaced, two rows", 2, 0, true, 16, {1, 5, 5, 5, 5, 5, 5, 5, 3}, {1, 3}},
+        {"below the screen", 2, 2, false, 65535, {5}, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        GifPicture picture = Screen(2, c.screenHeight, 0);
+        GifFrame tall;
+        tall.top = c.top;
+        tall.height = static_cast<int>(c.storedRows.size());
+        tall.indices = c.storedRows;
+        tall.interlaced = c.interlaced;
+        tall.claimedHeight = c.claimedHeight;
+        picture.frames.push_back(tall);
+        picture.frames.push_back(Frame(1, 0, 1, c.screenHeight, [](int, int) -> uint8_t { return 2; }));
+        DecodeResult result = Decode(picture);
+        ASSERT_TRUE(result.Ok()) << c.name << ": " << result.text;
+        for (int y = 0; y < c.screenHeight; ++y) {
+            EXPECT_EQ(IndexAt(*result.bitmap, 0, y), c.column[static_cast<size_t>(y)]) << c.name << ", row " << y;
+            EXPECT_EQ(IndexAt(*result.bitmap, 1, y), 2) << c.name << ", row " << y;
+        }
+    }
+}
+
 TEST(GIFDecoder, APictureWithoutColourMapsKeepsTheGreyRamp)
 {
     GifPicture picture = OneFrame(4, 3);

@@ -90,6 +90,42 @@ TEST(TGADecoder, AlphaOfSixteenFifteenAndThirtyTwoBitPixels)
     EXPECT_EQ(ColorAt(*plain32.bitmap, 0, 0), OpaqueBgra(0x10, 0x20, 0x30));
 }
 
+// The fourth byte of a 32-bit pixel is alpha whatever the descriptor
+// declares, unless every pixel leaves it 0.
+TEST(TGADecoder, ThirtyTwoBitPixelsKeepAnAlphaByteThatIsUsed)
+{
+    struct Case {
+        const char* name;
+        uint8_t descriptor;
+        bool runLength;
+        std::vector<uint32_t> pixels;  // 0xAARRGGBB, one row
+        bool alpha;
+    };
+    const Case cases[] = {
+        {"no alpha bits declared", 0, false, {0x40FF0000, 0x0000FF00, 0xFF0000FF}, true},
+        {"no alpha bits declared, run-length", 0, true, {0x00FF0000, 0x00FF0000, 0x800000FF}, true},
+        {"eight alpha bits declared, all 0", 8, false, {0x00FF0000, 0x00123456}, false},
+        {"eight alpha bits declared, all 0, run-length", 8, true, {0x00FF0000, 0x00FF0000, 0x00123456}, false},
+    };
+    for (const Case& c : cases) {
+        auto width = static_cast<uint16_t>(c.pixels.size());
+        TgaImage image = TrueColour(width, 1, 32, {c.pixels}, c.descriptor);
+        if (c.runLength) {
+            image.imageType = 10;
+            image.pixels = EncodeTgaRle(image.pixels, 4, width);
+        }
+        DecodeResult result = Decode(image);
+        ASSERT_TRUE(result.Ok()) << c.name << ": " << result.text;
+        EXPECT_EQ(result.bitmap->GetAlphaFlag(), c.alpha) << c.name;
+        for (int x = 0; x < width; ++x) {
+            uint32_t stored = c.pixels[static_cast<size_t>(x)];
+            BgraPixel expected = {uint8_t(stored), uint8_t(stored >> 8), uint8_t(stored >> 16),
+                                  c.alpha ? uint8_t(stored >> 24) : uint8_t {255}};
+            EXPECT_EQ(ColorAt(*result.bitmap, x, 0), expected) << c.name << ", pixel " << x;
+        }
+    }
+}
+
 TEST(TGADecoder, RunAndLiteralPackets)
 {
     TgaImage image = TrueColour(4, 2, 24, {}, kTopDown);

@@ -316,6 +316,38 @@ TEST(TIFFDecoder, TheRgbaPathGivesWhatLibtiffReads)
         0, "RGB against the scene");
 }
 
+// Straight alpha however the file stores it: unassociated samples as they
+// stand, so a transparent pixel keeps its colour; associated ones divided by
+// their alpha, the same colours within rounding.
+TEST(TIFFDecoder, AlphaIsStraightWhetherStoredAssociatedOrNot)
+{
+    const BgraPixel straight[] = {{0, 0, 255, 128}, {30, 200, 10, 0}, {200, 50, 100, 60}, {9, 8, 7, 255}};
+    auto premultiply = [](uint8_t colour, uint8_t alpha) { return static_cast<uint8_t>((colour * alpha + 127) / 255); };
+    for (uint16_t kind : {EXTRASAMPLE_UNASSALPHA, EXTRASAMPLE_ASSOCALPHA}) {
+        bool associated = kind == EXTRASAMPLE_ASSOCALPHA;
+        std::string name = associated ? "associated" : "unassociated";
+        TiffImage image = Rgb(2, 2);
+        image.samplesPerPixel = 4;
+        image.extraSample = kind;
+        image.pixels.clear();
+        for (BgraPixel p : straight) {
+            auto stored = [&](uint8_t colour) { return associated ? premultiply(colour, p.alpha) : colour; };
+            image.pixels.insert(image.pixels.end(), {stored(p.red), stored(p.green), stored(p.blue), p.alpha});
+        }
+        DecodeResult result = Decode(WriteTiff(image));
+        ASSERT_TRUE(result.Ok()) << name << ": " << result.text;
+        EXPECT_TRUE(result.bitmap->GetAlphaFlag()) << name;
+        ExpectColors(
+            *result.bitmap,
+            [&](int x, int y) -> std::optional<BgraPixel> {
+                BgraPixel pixel = straight[2 * y + x];
+                // Premultiplied, a transparent pixel has no colour left.
+                return associated && pixel.alpha == 0 ? BgraPixel {} : pixel;
+            },
+            associated ? 2 : 0, name);
+    }
+}
+
 TEST(TIFFDecoder, RowsThatCannotBeReadEndTheDecodeOnlyInTheFirstThird)
 {
     // Strips of one row each; one of them points far beyond the data.

@@ -86,6 +86,17 @@ void PutTransparency(const GifOutput& out, int index)
     out.Check(EGifPutExtension(out.Get(), GRAPHICS_EXT_FUNC_CODE, 4, extension));
 }
 
+// Rewrites the height and the interlace flag of the image descriptor at `at`.
+void ClaimHeight(std::vector<uint8_t>& bytes, size_t at, int height, bool interlaced)
+{
+    if (bytes.at(at) != ',')
+        throw std::runtime_error("no image descriptor where giflib was to write it");
+    bytes[at + 7] = static_cast<uint8_t>(height);
+    bytes[at + 8] = static_cast<uint8_t>(height >> 8);
+    if (interlaced)
+        bytes[at + 9] |= 0x40;
+}
+
 void PutFrame(const GifOutput& out, const GifFrame& frame)
 {
     if (frame.transparentIndex >= 0)
@@ -97,13 +108,22 @@ void PutFrame(const GifOutput& out, const GifFrame& frame)
         GifFreeMapObject(out->Image.ColorMap);
         out->Image.ColorMap = nullptr;
     }
-    out.Check(EGifPutImageDesc(out.Get(), frame.left, frame.top, frame.width, frame.height, frame.interlaced,
-                               local.get()));
+    auto& bytes = *static_cast<std::vector<uint8_t>*>(out->UserData);
+    size_t descriptor = bytes.size();
+    bool claimsMore = frame.claimedHeight > frame.height;
+    out.Check(EGifPutImageDesc(out.Get(), frame.left, frame.top, frame.width, frame.height,
+                               frame.interlaced && !claimsMore, local.get()));
     std::vector<GifPixelType> row(static_cast<size_t>(frame.width));
     auto put = [&](int y) {
         std::copy_n(frame.indices.begin() + static_cast<long>(y) * frame.width, frame.width, row.begin());
         out.Check(EGifPutLine(out.Get(), row.data(), frame.width));
     };
+    if (claimsMore) {
+        for (int y = 0; y < frame.height; ++y)
+            put(y);
+        ClaimHeight(bytes, descriptor, frame.claimedHeight, frame.interlaced);
+        return;
+    }
     if (!frame.interlaced) {
         for (int y = 0; y < frame.height; ++y)
             put(y);

@@ -15,6 +15,10 @@ struct GifFrame {
     GifColors colors;              // the local colour map; empty: none
     std::vector<uint8_t> indices;  // width x height, rows top-down
     int transparentIndex = -1;     // 0 or more: a graphics control extension in front
+    // Above height: the descriptor claims this many rows, while the data end
+    // after the `height` rows of `indices`, which are stored as given (for an
+    // interlaced image, in pass order).
+    int claimedHeight = 0;
 };
 
 // A GIF to write with giflib. Colour maps are padded to a power of two. A

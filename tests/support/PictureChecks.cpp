@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "picture/bitmap/PlainBitmap.h"
 #include "picture/decoding/TextException.h"
 #include "tests/support/TiffWriter.h"
 
@@ -73,6 +74,26 @@ void ExpectColors(const CPictureBitmap& bitmap, const ExpectedColor& expected, i
         }
 }
 
+namespace {
+
+// A copy of a bitmap with straight alpha whose colours are premultiplied by
+// their alpha, rounded as libtiff's RGBA reader rounds them.
+std::unique_ptr<CPlainBitmap> Premultiplied(const CPictureBitmap& bitmap)
+{
+    auto copy = std::make_unique<CPlainBitmap>();
+    copy->Create(bitmap.GetWidth(), bitmap.GetHeight(), 32, true);
+    for (int y = 0; y < bitmap.GetHeight(); ++y)
+        for (int x = 0; x < bitmap.GetWidth(); ++x) {
+            BgraPixel pixel = ColorAt(bitmap, x, y);
+            auto times = [&](uint8_t colour) { return static_cast<uint8_t>((colour * pixel.alpha + 127) / 255); };
+            reinterpret_cast<BgraPixel*>(copy->GetLines()[y])[x] =
+                BgraPixel {times(pixel.blue), times(pixel.green), times(pixel.red), pixel.alpha};
+        }
+    return copy;
+}
+
+}  // namespace
+
 void ExpectSameAsTiffReference(const CPictureBitmap& bitmap, const TiffRgba& reference, int tolerance,
                                const std::string& what)
 {
@@ -82,8 +103,11 @@ void ExpectSameAsTiffReference(const CPictureBitmap& bitmap, const TiffRgba& ref
                       << reference.width << " x " << reference.height;
         return;
     }
+    // libtiff's RGBA reader gives premultiplied colours, where the bitmap's alpha is straight.
+    std::unique_ptr<CPlainBitmap> premultiplied = bitmap.GetAlphaFlag() ? Premultiplied(bitmap) : nullptr;
     ExpectColors(
-        bitmap, [&](int x, int y) -> std::optional<BgraPixel> { return reference.ColorAt(x, y); }, tolerance, what);
+        premultiplied ? *premultiplied : bitmap,
+        [&](int x, int y) -> std::optional<BgraPixel> { return reference.ColorAt(x, y); }, tolerance, what);
 }
 
 void ExpectInkConvertedAsTiff(const CPictureBitmap& bitmap, const BarePicture& cmyk, const std::string& what)

@@ -44,7 +44,9 @@ BgraPixel ColorAt(const CPictureBitmap& bitmap, int x, int y);
 using ExpectedColor = std::function<std::optional<BgraPixel>(int x, int y)>;
 void ExpectColors(const CPictureBitmap& bitmap, const ExpectedColor& expected, int tolerance, const std::string& what);
 
-// Expects the size of libtiff's reading and every pixel within `tolerance` of it.
+// Expects the size of libtiff's reading and every pixel within `tolerance` of
+// it; the straight colours of a bitmap with alpha are premultiplied first, as
+// libtiff's RGBA reader gives them.
 void ExpectSameAsTiffReference(const CPictureBitmap& bitmap, const TiffRgba& reference, int tolerance,
                                const std::string& what);
 
