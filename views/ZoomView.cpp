@@ -153,6 +153,11 @@ void CZoomView::SetZoomMode(int mode)
     if (mode == zoomMode_)
         return;
     zoomMode_ = mode;
+    // A rubber band being dragged ends with the mode, without zooming.
+    if (capturing_) {
+        capturing_ = false;
+        viewport()->update();
+    }
     UpdateCursor();
 }
 
