@@ -270,6 +270,12 @@ void CZoomView::scrollContentsBy(int /*dx*/, int /*dy*/)
     viewport()->update();
 }
 
+// The second press of a double click is a press like any other.
+void CZoomView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    mousePressEvent(event);
+}
+
 void CZoomView::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton || zoomMode_ != 1)

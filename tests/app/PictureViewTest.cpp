@@ -4,6 +4,21 @@
 #include "tests/app/ViewerFixture.h"
 #include "views/KiroView.h"
 
+namespace {
+
+// Two clicks in quick succession, as the window system delivers them: the
+// second press arrives as a double click. The pointer moves to `to` before
+// the second release.
+void ClickTwice(QWidget* widget, Qt::MouseButton button, QPoint from, QPoint to)
+{
+    QTest::mouseClick(widget, button, Qt::NoModifier, from);
+    QTest::mouseDClick(widget, button, Qt::NoModifier, from);
+    QTest::mouseMove(widget, to);
+    QTest::mouseRelease(widget, button, Qt::NoModifier, to);
+}
+
+}  // namespace
+
 TEST_F(ViewerTest, EndingZoomModeDuringADragTakesTheRubberBandAway)
 {
     constexpr uint32_t kGrey = 0x808080;
@@ -38,5 +53,37 @@ TEST_F(ViewerTest, EndingZoomModeDuringADragTakesTheRubberBandAway)
         for (int x = from.x(); x < to.x(); ++x)
             marked += (shot.pixel(x, from.y()) & 0xFFFFFF) != kGrey;
         EXPECT_EQ(marked, 0);
+    }
+}
+
+TEST_F(ViewerTest, EveryClickOfADoubleClickCounts)
+{
+    AddPictures({WritePicture("big", 2000, 1500, 0x808080)});
+    Frame().resize(500, 500);
+    Document().SelectPicture(0);
+    CKiroView* view = Frame().PictureView();
+    view->setFocus();
+    QTest::qWait(10);
+    struct Case {
+        const char* name;
+        bool zoomMode;
+        Qt::MouseButton button;
+        QPoint movement;
+        double zoom;
+    };
+    for (const Case& clicks : {Case {"zoom in", true, Qt::LeftButton, {}, 1.5625},
+                               Case {"zoom out", true, Qt::RightButton, {}, 0.64},
+                               Case {"pan", false, Qt::LeftButton, {-40, -30}, 1.0}}) {
+        SCOPED_TRACE(clicks.name);
+        view->ShowActualSize();
+        if (clicks.zoomMode)
+            Run(ID_ZOOM);
+        QPoint scroll = view->GetScrollPosition();
+        QPoint from = view->viewport()->rect().center();
+        ClickTwice(view->viewport(), clicks.button, from, from + clicks.movement);
+        EXPECT_DOUBLE_EQ(view->GetZoom(), clicks.zoom);
+        if (!clicks.movement.isNull()) {
+            EXPECT_EQ(view->GetScrollPosition(), scroll - clicks.movement);
+        }
     }
 }
