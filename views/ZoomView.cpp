@@ -29,6 +29,15 @@ int FloorDiv(int64_t numerator, int64_t denominator)
     return static_cast<int>(quotient);
 }
 
+// The logical pixel the painter draws at device pixel `device` (counted from
+// where logical 0 lands) when `logical` units span `zoomed` device pixels:
+// the one whose area holds the device pixel's centre. A centre that falls
+// exactly on a boundary is drawn with the pixel before it.
+int PixelDrawnAt(int device, int logical, int zoomed)
+{
+    return FloorDiv((2 * int64_t {device} + 1) * logical - 1, 2 * int64_t {zoomed});
+}
+
 }  // namespace
 
 CZoomView::CZoomView(QWidget* parent) : QAbstractScrollArea(parent), zoomCursor_(LoadZoomCursor())
@@ -204,10 +213,9 @@ QPoint CZoomView::LogicalToClient(QPoint logical) const
 
 QPoint CZoomView::ClientToLogical(QPoint client) const
 {
-    // The logical pixel under a client point: rounded down, not to the nearest.
     QPoint origin = ViewportOrigin();
-    return {FloorDiv(int64_t {client.x() - origin.x()} * logicalSize_.width(), deviceSize_.width()),
-            FloorDiv(int64_t {client.y() - origin.y()} * logicalSize_.height(), deviceSize_.height())};
+    return {PixelDrawnAt(client.x() - origin.x(), logicalSize_.width(), deviceSize_.width()),
+            PixelDrawnAt(client.y() - origin.y(), logicalSize_.height(), deviceSize_.height())};
 }
 
 QPoint CZoomView::GetClientCenter() const

@@ -39,6 +39,7 @@ public:
 
     void CenterOnLogicalPoint(QPoint logical);
     QPoint GetClientCenter() const;
+    // The logical pixel drawn at a client pixel.
     QPoint ClientToLogical(QPoint client) const;
     QPoint LogicalToClient(QPoint logical) const;
     // Where logical (0, 0) lands in the window: the scroll position, or the

@@ -1,5 +1,6 @@
 #include <QTest>
 
+#include "app/StyledStatusBar.h"
 #include "resources/CommandIds.h"
 #include "tests/app/ViewerFixture.h"
 #include "views/KiroView.h"
@@ -84,6 +85,42 @@ TEST_F(ViewerTest, EveryClickOfADoubleClickCounts)
         EXPECT_DOUBLE_EQ(view->GetZoom(), clicks.zoom);
         if (!clicks.movement.isNull()) {
             EXPECT_EQ(view->GetScrollPosition(), scroll - clicks.movement);
+        }
+    }
+}
+
+TEST_F(ViewerTest, PositionPanesNameThePixelDrawnUnderThePointer)
+{
+    // Red holds the column and green the row of each pixel.
+    AddPictures({WritePicture("ramp", 200, 150, [](int x, int y) { return uint32_t(x << 16 | y << 8); })});
+    Frame().resize(700, 600);
+    Document().SelectPicture(0);
+    CKiroView* view = Frame().PictureView();
+    view->setFocus();
+    QTest::qWait(10);
+    ASSERT_EQ(Frame().ActiveView(), view);
+    CStyledStatusBar* bar = Frame().StatusBar();
+    for (double factor : {1.25, 1.5625, 0.8, 0.5}) {
+        SCOPED_TRACE(factor);
+        view->ShowActualSize();
+        view->ZoomIn(nullptr, factor);
+        QImage shot = view->viewport()->grab().toImage();
+        QRect picture(view->LogicalToClient({0, 0}), view->GetTotalDeviceSize());
+        ASSERT_TRUE(shot.rect().contains(picture));
+        // Along the diagonal, so that columns and rows meet every fraction of a pixel.
+        int wrong = 0;
+        for (int k = 0; k < std::min(picture.width(), picture.height()) && wrong < 3; ++k) {
+            QPoint point = picture.topLeft() + QPoint(k, k);
+            QTest::mouseMove(view->viewport(), point);
+            Frame().Router().UpdateAll();
+            QColor drawn = shot.pixelColor(point);
+            QString x = bar->GetPaneText(2).trimmed();
+            QString y = bar->GetPaneText(3).trimmed();
+            if (x == QString::number(drawn.red()) && y == QString::number(drawn.green()))
+                continue;
+            ADD_FAILURE() << "at " << k << " the panes read " << x.toStdString() << ", " << y.toStdString()
+                          << " over pixel " << drawn.red() << ", " << drawn.green();
+            ++wrong;
         }
     }
 }
