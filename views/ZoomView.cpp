@@ -77,7 +77,7 @@ void CZoomView::UpdateDeviceSizes()
 
 void CZoomView::UpdateScrollBars()
 {
-    QSize client = viewport()->size();
+    QSize client = ClientSize();
     horizontalScrollBar()->setRange(0, std::max(0, deviceSize_.width() - client.width()));
     verticalScrollBar()->setRange(0, std::max(0, deviceSize_.height() - client.height()));
     horizontalScrollBar()->setPageStep(std::max(1, pageDevice_.width()));
@@ -133,7 +133,7 @@ int CZoomView::ZoomToRect(QPoint corner, QPoint oppositeCorner)
     if (std::max(bottomRight.x() - topLeft.x(), bottomRight.y() - topLeft.y()) < 10)
         return ZoomIn(&middle, 1.25);
 
-    QSize client = viewport()->size();
+    QSize client = ClientSize();
     double zoomX = (client.width() + 1.0) / (right - left);
     double zoomY = (client.height() + 1.0) / (bottom - top);
     if (!SetZoomedSize(zoomX < zoomY ? zoomX : zoomY))
@@ -193,9 +193,22 @@ bool CZoomView::HasVerticalBar() const
     return verticalScrollBar()->maximum() > 0;
 }
 
+QSize CZoomView::ClientSize() const
+{
+    QSize full = maximumViewportSize();
+    int barWidth = verticalScrollBar()->sizeHint().width();
+    int barHeight = horizontalScrollBar()->sizeHint().height();
+    bool horizontal = deviceSize_.width() > full.width();
+    bool vertical = deviceSize_.height() > full.height();
+    // A bar takes room from the other axis, which may then need its bar too.
+    horizontal = horizontal || (vertical && deviceSize_.width() > full.width() - barWidth);
+    vertical = vertical || (horizontal && deviceSize_.height() > full.height() - barHeight);
+    return {full.width() - (vertical ? barWidth : 0), full.height() - (horizontal ? barHeight : 0)};
+}
+
 QPoint CZoomView::ViewportOrigin() const
 {
-    QSize client = viewport()->size();
+    QSize client = ClientSize();
     QPoint origin = -GetScrollPosition();
     if (deviceSize_.width() < client.width())
         origin.setX((client.width() - deviceSize_.width()) / 2);
@@ -220,14 +233,14 @@ QPoint CZoomView::ClientToLogical(QPoint client) const
 
 QPoint CZoomView::GetClientCenter() const
 {
-    QSize client = viewport()->size();
+    QSize client = ClientSize();
     return ClientToLogical({client.width() / 2, client.height() / 2});
 }
 
 void CZoomView::CenterOnLogicalPoint(QPoint logical)
 {
     QPoint inContent = LogicalToClient(logical) + GetScrollPosition();
-    QSize client = viewport()->size();
+    QSize client = ClientSize();
     // The scroll bars clamp to their range, and an axis without one stays at 0.
     horizontalScrollBar()->setValue(HasHorizontalBar() ? std::max(0, inContent.x() - client.width() / 2) : 0);
     verticalScrollBar()->setValue(HasVerticalBar() ? std::max(0, inContent.y() - client.height() / 2) : 0);
