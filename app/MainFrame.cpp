@@ -279,6 +279,10 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
     case ID_NEXT_PANE:
     case ID_PREV_PANE:
         return true;
+    case ID_ZOOM:
+        ui.Enable(Enabled(id));
+        ui.SetCheck(pictureView_->IsZoomCommandOn());
+        return true;
     case ID_ADD_IMAGE:
     case ID_ADD_FOLDER:
     case ID_REMOVE_IMAGE:
@@ -290,7 +294,6 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
     case ID_FILE_OPEN:
     case ID_FILE_SAVE:
     case ID_FILE_SAVE_AS:
-    case ID_ZOOM:
     case ID_APP_ABOUT:
         ui.Enable(Enabled(id));
         return true;
@@ -310,6 +313,7 @@ bool CMainFrame::OnCommand(int id)
     case ID_REMOVE_IMAGE: OnRemoveImage(); return true;
     case ID_REMOVE_ALL: OnRemoveAll(); return true;
     case ID_COPY: OnCopy(); return true;
+    case ID_ZOOM: pictureView_->ToggleZoomCommand(); return true;
     case ID_SLIDESHOW_START: OnSlideShowStart(); return true;
     case ID_SLIDESHOW_STOP: slideShow_.Stop(); return true;
     case ID_VIEW_TOOLBAR: toolBar_->setVisible(!toolBar_->isVisible()); return true;

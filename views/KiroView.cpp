@@ -37,21 +37,9 @@ void CKiroView::ShowActualSize()
     UpdateCursor();
 }
 
-bool CKiroView::OnCommand(int id)
-{
-    if (id != ID_ZOOM)
-        return false;
-    ToggleZoomCommand();
-    return true;
-}
-
 bool CKiroView::OnUpdateCommand(CCmdUI& ui)
 {
     switch (ui.GetId()) {
-    case ID_ZOOM:
-        // While this view is active it answers for Zoom alone: checked, and always available.
-        ui.SetCheck(zoomCommandOn_);
-        return true;
     case ID_INDICATOR_ZOOM:
         ui.SetText(ZoomRatioText());
         return true;

@@ -23,7 +23,7 @@ public:
     // Back to 1:1 with the zoom mode off, after every new current picture.
     void ShowActualSize() override;
 
-    bool OnCommand(int id) override;
+    // The status panes of the zoom ratio and of the pixel under the mouse.
     bool OnUpdateCommand(CCmdUI& ui) override;
 
     // Realises the picture's palette (as a foreground palette when
@@ -31,6 +31,9 @@ public:
     // true-colour, so nothing ever changes.
     int OnRealizePalette(const QWidget* activeView);
 
+    // The Zoom command: the rectangle-zoom mode on or off. The frame routes
+    // it here whichever view has the focus.
+    void ToggleZoomCommand();
     bool IsZoomCommandOn() const { return zoomCommandOn_; }
     // The picture pixel under the mouse; -1 outside the picture.
     QPoint GetMousePixel() const { return {mouseX_, mouseY_}; }
@@ -49,7 +52,6 @@ protected:
     bool viewportEvent(QEvent* event) override;
 
 private:
-    void ToggleZoomCommand();
     void PanBy(QPoint movement);
     int ChooseStretchMode(int pictureDepth) const;
 

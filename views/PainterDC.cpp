@@ -21,17 +21,26 @@ QImage WrapDib(const gdi::DibPixels& source)
 bool CPainterDC::StretchDib(const gdi::DibPixels& source, const gdi::Rect& dst, const gdi::Rect& src,
                             gdi::StretchQuality quality, uint32_t rop)
 {
-    if (rop != gdi::SRCCOPY || dst.IsEmpty() || src.IsEmpty())
+    gdi::Rect from = src.Normalized();
+    if (rop != gdi::SRCCOPY || dst.IsEmpty() || from.IsEmpty())
         return false;
     if (quality == gdi::StretchQuality::Average && painter_.transform().type() <= QTransform::TxTranslate)
         return StretchThroughDib(source, dst, src);
     QImage image = WrapDib(source);
     // The image is upside down: picture row y is image row height - 1 - y.
-    QRect imageSource(src.left, source.height - src.bottom, src.Width(), src.Height());
+    QRect imageSource(from.left, source.height - from.bottom, from.Width(), from.Height());
     painter_.save();
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, quality == gdi::StretchQuality::Average);
-    painter_.translate(0, dst.top + dst.bottom);
-    painter_.scale(1, -1);
+    // The image is turned over unless the source rectangle, given bottom to
+    // top, asks for its rows mirrored; given right to left, it mirrors the columns.
+    if (src.Height() > 0) {
+        painter_.translate(0, dst.top + dst.bottom);
+        painter_.scale(1, -1);
+    }
+    if (src.Width() < 0) {
+        painter_.translate(dst.left + dst.right, 0);
+        painter_.scale(-1, 1);
+    }
     painter_.drawImage(QRectF(dst.left, dst.top, dst.Width(), dst.Height()), image, imageSource);
     painter_.restore();
     return true;

@@ -29,6 +29,15 @@ int FloorDiv(int64_t numerator, int64_t denominator)
     return static_cast<int>(quotient);
 }
 
+// The logical pixel the painter draws at device pixel `device` (counted from
+// where logical 0 lands) when `logical` units span `zoomed` device pixels:
+// the one whose area holds the device pixel's centre. A centre that falls
+// exactly on a boundary is drawn with the pixel before it.
+int PixelDrawnAt(int device, int logical, int zoomed)
+{
+    return FloorDiv((2 * int64_t {device} + 1) * logical - 1, 2 * int64_t {zoomed});
+}
+
 }  // namespace
 
 CZoomView::CZoomView(QWidget* parent) : QAbstractScrollArea(parent), zoomCursor_(LoadZoomCursor())
@@ -68,7 +77,7 @@ void CZoomView::UpdateDeviceSizes()
 
 void CZoomView::UpdateScrollBars()
 {
-    QSize client = viewport()->size();
+    QSize client = ClientSize();
     horizontalScrollBar()->setRange(0, std::max(0, deviceSize_.width() - client.width()));
     verticalScrollBar()->setRange(0, std::max(0, deviceSize_.height() - client.height()));
     horizontalScrollBar()->setPageStep(std::max(1, pageDevice_.width()));
@@ -124,7 +133,7 @@ int CZoomView::ZoomToRect(QPoint corner, QPoint oppositeCorner)
     if (std::max(bottomRight.x() - topLeft.x(), bottomRight.y() - topLeft.y()) < 10)
         return ZoomIn(&middle, 1.25);
 
-    QSize client = viewport()->size();
+    QSize client = ClientSize();
     double zoomX = (client.width() + 1.0) / (right - left);
     double zoomY = (client.height() + 1.0) / (bottom - top);
     if (!SetZoomedSize(zoomX < zoomY ? zoomX : zoomY))
@@ -153,6 +162,11 @@ void CZoomView::SetZoomMode(int mode)
     if (mode == zoomMode_)
         return;
     zoomMode_ = mode;
+    // A rubber band being dragged ends with the mode, without zooming.
+    if (capturing_) {
+        capturing_ = false;
+        viewport()->update();
+    }
     UpdateCursor();
 }
 
@@ -179,9 +193,22 @@ bool CZoomView::HasVerticalBar() const
     return verticalScrollBar()->maximum() > 0;
 }
 
+QSize CZoomView::ClientSize() const
+{
+    QSize full = maximumViewportSize();
+    int barWidth = verticalScrollBar()->sizeHint().width();
+    int barHeight = horizontalScrollBar()->sizeHint().height();
+    bool horizontal = deviceSize_.width() > full.width();
+    bool vertical = deviceSize_.height() > full.height();
+    // A bar takes room from the other axis, which may then need its bar too.
+    horizontal = horizontal || (vertical && deviceSize_.width() > full.width() - barWidth);
+    vertical = vertical || (horizontal && deviceSize_.height() > full.height() - barHeight);
+    return {full.width() - (vertical ? barWidth : 0), full.height() - (horizontal ? barHeight : 0)};
+}
+
 QPoint CZoomView::ViewportOrigin() const
 {
-    QSize client = viewport()->size();
+    QSize client = ClientSize();
     QPoint origin = -GetScrollPosition();
     if (deviceSize_.width() < client.width())
         origin.setX((client.width() - deviceSize_.width()) / 2);
@@ -199,22 +226,21 @@ QPoint CZoomView::LogicalToClient(QPoint logical) const
 
 QPoint CZoomView::ClientToLogical(QPoint client) const
 {
-    // The logical pixel under a client point: rounded down, not to the nearest.
     QPoint origin = ViewportOrigin();
-    return {FloorDiv(int64_t {client.x() - origin.x()} * logicalSize_.width(), deviceSize_.width()),
-            FloorDiv(int64_t {client.y() - origin.y()} * logicalSize_.height(), deviceSize_.height())};
+    return {PixelDrawnAt(client.x() - origin.x(), logicalSize_.width(), deviceSize_.width()),
+            PixelDrawnAt(client.y() - origin.y(), logicalSize_.height(), deviceSize_.height())};
 }
 
 QPoint CZoomView::GetClientCenter() const
 {
-    QSize client = viewport()->size();
+    QSize client = ClientSize();
     return ClientToLogical({client.width() / 2, client.height() / 2});
 }
 
 void CZoomView::CenterOnLogicalPoint(QPoint logical)
 {
     QPoint inContent = LogicalToClient(logical) + GetScrollPosition();
-    QSize client = viewport()->size();
+    QSize client = ClientSize();
     // The scroll bars clamp to their range, and an axis without one stays at 0.
     horizontalScrollBar()->setValue(HasHorizontalBar() ? std::max(0, inContent.x() - client.width() / 2) : 0);
     verticalScrollBar()->setValue(HasVerticalBar() ? std::max(0, inContent.y() - client.height() / 2) : 0);
@@ -263,6 +289,12 @@ void CZoomView::resizeEvent(QResizeEvent* event)
 void CZoomView::scrollContentsBy(int /*dx*/, int /*dy*/)
 {
     viewport()->update();
+}
+
+// The second press of a double click is a press like any other.
+void CZoomView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    mousePressEvent(event);
 }
 
 void CZoomView::mousePressEvent(QMouseEvent* event)

@@ -39,11 +39,16 @@ public:
 
     void CenterOnLogicalPoint(QPoint logical);
     QPoint GetClientCenter() const;
+    // The logical pixel drawn at a client pixel.
     QPoint ClientToLogical(QPoint client) const;
     QPoint LogicalToClient(QPoint logical) const;
     // Where logical (0, 0) lands in the window: the scroll position, or the
     // centring offset along an axis whose content is smaller than the window.
     QPoint ViewportOrigin() const;
+    // The viewport's size with the scroll bars that the zoomed size needs. Qt
+    // shows and hides the bars only when the event loop runs next, so right
+    // after a zoom step the viewport itself still has its old size.
+    QSize ClientSize() const;
 
     // The largest zoomed size on a side; steps beyond it are refused.
     static constexpr int kMaxDeviceSide = 1 << 24;
@@ -58,6 +63,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 

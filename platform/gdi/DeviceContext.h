@@ -22,7 +22,8 @@ public:
     virtual ~CDeviceContext() = default;
 
     // Draws the `src` rectangle (top-down picture pixels) of `source` into `dst`
-    // (logical units of this context). False when nothing could be drawn.
+    // (logical units of this context); a `src` given the other way round along
+    // an axis is drawn mirrored along it. False when nothing could be drawn.
     virtual bool StretchDib(const DibPixels& source, const Rect& dst, const Rect& src, StretchQuality quality,
                             uint32_t rop) = 0;
     virtual void FillRect(const Rect& rect, ColorRef color) = 0;

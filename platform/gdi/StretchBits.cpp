@@ -13,13 +13,14 @@ struct Span {
     int end = 0;  // exclusive; first == end means no source pixel
 };
 
+// A mirrored axis takes the source span from its far end.
 std::vector<Span> MapAxis(int visibleFrom, int visibleTo, int dstFrom, int dstSize, int srcFrom, int srcSize,
-                          int sourceLimit, bool average)
+                          bool mirrored, int sourceLimit, bool average)
 {
     std::vector<Span> spans(static_cast<size_t>(visibleTo - visibleFrom));
     bool box = average && srcSize > dstSize;
     for (int d = visibleFrom; d < visibleTo; ++d) {
-        int64_t i = d - dstFrom;
+        int64_t i = mirrored ? dstFrom + dstSize - 1 - d : d - dstFrom;
         int64_t first;
         int64_t end;
         if (box) {
@@ -254,17 +255,18 @@ int NearestColorIndex(const RgbQuad* colors, int count, uint8_t red, uint8_t gre
 bool StretchBits(const DibPixels& target, const Rect& dst, const DibPixels& source, const Rect& src,
                  StretchQuality quality)
 {
-    if (dst.IsEmpty() || src.IsEmpty() || !IsDrawableDepth(target.bitsPerPixel) ||
+    Rect from = src.Normalized();
+    if (dst.IsEmpty() || from.IsEmpty() || !IsDrawableDepth(target.bitsPerPixel) ||
         !IsDrawableDepth(source.bitsPerPixel))
         return false;
     Rect visible = dst.Intersected({0, 0, target.width, target.height});
     if (visible.IsEmpty())
         return true;
     bool average = quality == StretchQuality::Average && source.bitsPerPixel == 32;
-    std::vector<Span> columns = MapAxis(visible.left, visible.right, dst.left, dst.Width(), src.left, src.Width(),
-                                        source.width, average);
-    std::vector<Span> rows =
-        MapAxis(visible.top, visible.bottom, dst.top, dst.Height(), src.top, src.Height(), source.height, average);
+    std::vector<Span> columns = MapAxis(visible.left, visible.right, dst.left, dst.Width(), from.left, from.Width(),
+                                        src.Width() < 0, source.width, average);
+    std::vector<Span> rows = MapAxis(visible.top, visible.bottom, dst.top, dst.Height(), from.top, from.Height(),
+                                     src.Height() < 0, source.height, average);
     Stretcher(target, source, visible, std::move(columns), std::move(rows)).Run();
     return true;
 }

@@ -16,7 +16,9 @@ enum class StretchQuality {
 // the target are clipped; those whose source lies outside the source are left.
 // Indices are copied when source and target share the same colour table;
 // otherwise colours are looked up and, for an indexed target, mapped to the
-// nearest entry of its colour table. Returns false for an empty rectangle.
+// nearest entry of its colour table. A source rectangle given right to left
+// or bottom to top is drawn mirrored along that axis, as GDI's stretching
+// calls draw it. Returns false for an empty rectangle.
 bool StretchBits(const DibPixels& target, const Rect& dst, const DibPixels& source, const Rect& src,
                  StretchQuality quality);
 

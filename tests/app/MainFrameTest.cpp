@@ -348,3 +348,32 @@ TEST_F(ViewerTest, KeepsTwoFifthsOfTheLargestSizeAsItsSmallest)
     Frame().show();
     EXPECT_GT(Frame().minimumSize().width(), 0);
 }
+
+TEST_F(ViewerTest, ZoomCommandActsOnThePictureWhicheverViewHasFocus)
+{
+    AddPictures({WritePicture("a", 40, 30, 0xFF0000), WritePicture("b", 40, 30, 0x00FF00)});
+    Document().SelectPicture(0);
+    CKiroView* view = Frame().PictureView();
+    QAction* zoom = Frame().Router().Action(ID_ZOOM);
+    QWidget* zoomButton = Frame().ToolBar()->widgetForAction(zoom);
+    for (QWidget* focused : {static_cast<QWidget*>(Frame().ThumbnailView()), static_cast<QWidget*>(view)}) {
+        focused->setFocus();
+        QTest::qWait(10);
+        ASSERT_EQ(Frame().ActiveView(), focused);
+
+        QTest::keyClick(&Frame(), Qt::Key_M, Qt::ControlModifier);
+        Frame().Router().UpdateAll();
+        EXPECT_EQ(view->GetZoomMode(), 1) << focused->metaObject()->className();
+        EXPECT_TRUE(zoom->isChecked());
+
+        QTest::mouseClick(zoomButton, Qt::LeftButton);
+        Frame().Router().UpdateAll();
+        EXPECT_EQ(view->GetZoomMode(), 0);
+        EXPECT_FALSE(zoom->isChecked());
+
+        Run(ID_SLIDESHOW_START);
+        EXPECT_FALSE(IsEnabled(ID_ZOOM));
+        Run(ID_SLIDESHOW_STOP);
+        Frame().Router().UpdateAll();
+    }
+}

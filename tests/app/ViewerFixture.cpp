@@ -48,11 +48,20 @@ void ViewerTest::TearDown()
 
 std::string ViewerTest::WritePicture(const std::string& name, int width, int height, uint32_t rgb)
 {
+    return WritePicture(name, width, height, [rgb](int, int) { return rgb; });
+}
+
+std::string ViewerTest::WritePicture(const std::string& name, int width, int height,
+                                     const std::function<uint32_t(int x, int y)>& rgbAt)
+{
     BmpImage image;
     image.width = width;
     image.height = height;
     image.bitsPerPixel = 24;
-    std::vector<std::vector<uint32_t>> rows(static_cast<size_t>(height), std::vector<uint32_t>(static_cast<size_t>(width), rgb));
+    std::vector<std::vector<uint32_t>> rows(static_cast<size_t>(height), std::vector<uint32_t>(static_cast<size_t>(width)));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            rows[static_cast<size_t>(y)][static_cast<size_t>(x)] = rgbAt(x, y);
     image.pixels = BmpRows(rows, 24);
     return folder.Write(name + ".bmp", WriteBmp(image));
 }

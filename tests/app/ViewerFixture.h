@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <ostream>
 
@@ -39,6 +40,9 @@ protected:
 
     // A w x h 24-bit picture whose every pixel is `rgb`, written as NAME.bmp.
     std::string WritePicture(const std::string& name, int width, int height, uint32_t rgb);
+    // The same with the colour of each pixel (x, y, counted from the top) as 0xRRGGBB.
+    std::string WritePicture(const std::string& name, int width, int height,
+                             const std::function<uint32_t(int x, int y)>& rgbAt);
     // Adds pictures to the collection and refreshes the views.
     void AddPictures(const std::vector<std::string>& paths);
     // Enable and check states as the idle-time update leaves them.

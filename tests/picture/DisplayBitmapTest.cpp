@@ -181,3 +181,25 @@ TEST(DisplayBitmap, TheFourDrawingOperationsPlaceTheirRectangles)
     EXPECT_EQ(part.At(2, 2), kBlue);
     EXPECT_EQ(part.At(3, 1), BgraPixel {});
 }
+
+TEST(DisplayBitmap, DrawPartMirrorsASourceRectangleGivenTheOtherWayRound)
+{
+    // Blue holds the column and green the row of each pixel.
+    CDisplayBitmap bitmap;
+    Fill32(bitmap, 4, 3, [](int x, int y) { return BgraPixel {uint8_t(x), uint8_t(y), 0, 255}; });
+    for (gdi::Rect source : {gdi::Rect {1, 0, 3, 2}, gdi::Rect {3, 0, 1, 2}, gdi::Rect {1, 2, 3, 0},
+                             gdi::Rect {3, 3, 1, 1}}) {
+        gdi::Rect part = source.Normalized();
+        Canvas canvas(2, 2);
+        EXPECT_TRUE(bitmap.DrawPart(canvas.dc, 0, 0, source));
+        for (int y = 0; y < 2; ++y) {
+            for (int x = 0; x < 2; ++x) {
+                int fromX = source.Width() > 0 ? part.left + x : part.right - 1 - x;
+                int fromY = source.Height() > 0 ? part.top + y : part.bottom - 1 - y;
+                EXPECT_EQ(canvas.At(x, y), (BgraPixel {uint8_t(fromX), uint8_t(fromY), 0, 255}))
+                    << "source " << source.left << "," << source.top << "," << source.right << "," << source.bottom
+                    << " at " << x << "," << y;
+            }
+        }
+    }
+}

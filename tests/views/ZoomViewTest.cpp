@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTest>
+#include <functional>
 
 #include "views/ZoomView.h"
 
@@ -61,6 +63,7 @@ TEST(ZoomView, ZoomingToARectangleFillsTheWindowWithIt)
     EXPECT_DOUBLE_EQ(view.GetZoom(), 4.01);
     EXPECT_EQ(view.GetTotalDeviceSize(), QSize(802, 601));
     // The rectangle's middle (60, 45) now sits at the window's centre.
+    QCoreApplication::processEvents();  // the scroll bars are shown
     QPoint middle = view.LogicalToClient({60, 45});
     EXPECT_NEAR(middle.x(), view.viewport()->width() / 2, 4);
     EXPECT_NEAR(middle.y(), view.viewport()->height() / 2, 4);
@@ -137,4 +140,25 @@ TEST(ZoomView, ZoomModeShowsTheMagnifier)
     EXPECT_EQ(view.viewport()->cursor().hotSpot(), QPoint(9, 8));
     view.SetZoomMode(0);
     EXPECT_EQ(view.viewport()->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST(ZoomView, AStepThatBringsScrollBarsKeepsThePointAtTheCentre)
+{
+    QPoint point(100, 180);
+    struct Case {
+        const char* name;
+        std::function<void(CZoomView&)> zoom;
+    };
+    for (const Case& step : {Case {"zoom in", [&](CZoomView& view) { view.ZoomIn(&point, 2.0); }},
+                             Case {"zoom to a rectangle", [](CZoomView& view) { view.ZoomToRect({60, 150}, {140, 210}); }}}) {
+        SCOPED_TRACE(step.name);
+        TestZoomView view({300, 300}, {280, 280});
+        ASSERT_EQ(view.horizontalScrollBar()->maximum(), 0);
+        step.zoom(view);
+        QCoreApplication::processEvents();  // the scroll bars are shown
+        ASSERT_LT(view.viewport()->width(), 300);
+        QPoint at = view.LogicalToClient(point);
+        EXPECT_NEAR(at.x(), view.viewport()->width() / 2, 1);
+        EXPECT_NEAR(at.y(), view.viewport()->height() / 2, 1);
+    }
 }
