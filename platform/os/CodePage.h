@@ -29,6 +29,10 @@ size_t FileNameOffset(std::string_view path, char separator, int codePage);
 // The last component of a path in the system's code page and separator.
 std::string FileNameOf(std::string_view path);
 
+// True when the text after the last dot of the last component of `path` is
+// `extension`, letters compared without case ("a.emf.d/b.WMF" has "wmf").
+bool HasExtension(std::string_view path, std::string_view extension);
+
 // `c` with the capital letters A to Z made small; every other byte as it is.
 constexpr char FoldCase(char c)
 {
