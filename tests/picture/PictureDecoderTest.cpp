@@ -3,12 +3,15 @@
 #include <fstream>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "picture/decoding/AutoDecoder.h"
 #include "picture/decoding/TextException.h"
 #include "picture/decoding/Trace.h"
 #include "tests/support/BmpWriter.h"
 #include "tests/support/PictureChecks.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestPictures.h"
 
 namespace {
 
@@ -26,6 +29,21 @@ class RecordingProgress : public CDecodeProgress {
 public:
     void OnProgress(double fraction) override { last = fraction; }
     double last = -1;
+};
+
+// Cuts the file being decoded to 1000 bytes at the first report of progress.
+class FileCutter : public CDecodeProgress {
+public:
+    explicit FileCutter(std::string path) : path_(std::move(path)) {}
+    void OnProgress(double /*fraction*/) override
+    {
+        if (!cut)
+            cut = truncate(path_.c_str(), 1000) == 0;
+    }
+    bool cut = false;
+
+private:
+    std::string path_;
 };
 
 std::string ReadText(const std::string& path)
@@ -67,6 +85,30 @@ TEST(PictureDecoder, ShortFileEndsWithEndOfFileAndClosesTheSource)
         EXPECT_STREQ(error.GetText(), "End of file reached while decoding.\n");
     }
     EXPECT_EQ(progress.last, 1.0);
+}
+
+TEST(PictureDecoder, AFileCutShortDuringTheDecodeEndsItCleanly)
+{
+    constexpr int kSide = 1024;
+    TempFolder folder;
+    std::string path = folder.Write("big.bmp", SceneBmp(kSide, kSide, 24));
+    CAutoDecoder decoder;
+    CDibSectionBitmap bitmap;
+    FileCutter cutter(path);
+    try {
+        decoder.DecodeFile(path.c_str(), bitmap, 0, &cutter);
+        // Whatever was read before the cut makes a whole picture.
+        ExpectColors(
+            bitmap,
+            [](int x, int y) -> std::optional<BgraPixel> {
+                uint32_t rgb = ScenePixel(x, y, kSide, kSide);
+                return OpaqueBgra(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF);
+            },
+            0, "the picture as it was");
+    } catch (const CTextException& error) {
+        EXPECT_EQ(error.GetCode(), PE_END_OF_FILE) << error.GetText();
+    }
+    EXPECT_TRUE(cutter.cut);
 }
 
 TEST(PictureDecoder, ChoosesTheDestinationDepth)
