@@ -4,6 +4,10 @@
 #include <stb/stb_image.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "picture/bitmap/DibSectionBitmap.h"
@@ -70,4 +74,41 @@ inline void BenchBare(benchmark::State& state, const std::vector<uint8_t>& bytes
         benchmark::DoNotOptimize(bitmap.GetLines());
     }
     CountMegapixels(state);
+}
+
+// A folder for the benchmarks' files, removed at exit.
+class BenchFolder {
+public:
+    BenchFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "lumo-bench-XXXXXX").string();
+        if (mkdtemp(pattern.data()) != nullptr)
+            path_ = pattern;
+    }
+    ~BenchFolder()
+    {
+        std::error_code ignored;
+        if (!path_.empty())
+            std::filesystem::remove_all(path_, ignored);
+    }
+    BenchFolder(const BenchFolder&) = delete;
+    BenchFolder& operator=(const BenchFolder&) = delete;
+
+    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const
+    {
+        std::string path = (std::filesystem::path(path_) / name).string();
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+
+private:
+    std::string path_;
+};
+
+// The one folder of the benchmark run.
+inline BenchFolder& Folder()
+{
+    static BenchFolder folder;
+    return folder;
 }

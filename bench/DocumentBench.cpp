@@ -19,39 +19,6 @@ namespace {
 
 constexpr int kCollectionEntries = 1000;
 
-// A folder for the benchmark's files, removed at exit.
-class BenchFolder {
-public:
-    BenchFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "lumo-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr)
-            path_ = pattern;
-    }
-    ~BenchFolder()
-    {
-        std::error_code ignored;
-        if (!path_.empty())
-            std::filesystem::remove_all(path_, ignored);
-    }
-    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const
-    {
-        std::string path = (std::filesystem::path(path_) / name).string();
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return path;
-    }
-
-private:
-    std::string path_;
-};
-
-BenchFolder& Folder()
-{
-    static BenchFolder folder;
-    return folder;
-}
-
 // A field of /proc/self/status in kilobytes (VmRSS, VmHWM).
 double StatusKilobytes(const std::string& field)
 {

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <optional>
-#include <string>
 
 #include "picture/decoding/TextException.h"
 #include "picture/decoding/Trace.h"
@@ -18,6 +16,7 @@
 #include "picture/formats/PNGDecoder.h"
 #include "picture/formats/TGADecoder.h"
 #include "picture/formats/TIFFDecoder.h"
+#include "platform/os/CodePage.h"
 
 namespace {
 
@@ -154,12 +153,12 @@ PictureFormat CAutoDecoder::DetectFormat(std::span<const uint8_t> header, int64_
 
 PictureFormat CAutoDecoder::FormatOf(CByteSource& source) const
 {
-    std::string name = source.GetName() != nullptr ? source.GetName() : "";
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    if (name.find(".WMF") != std::string::npos)
+    // Only the file name's extension counts: "pics.emf.d/photo.png" is a PNG
+    // file. A memory block, named "Mem", has none.
+    const char* name = source.GetName() != nullptr ? source.GetName() : "";
+    if (os::HasExtension(name, "wmf"))
         return PF_WMF;
-    if (name.find(".EMF") != std::string::npos)
+    if (os::HasExtension(name, "emf"))
         return PF_EMF;
     size_t available = static_cast<size_t>(std::min<int64_t>(source.GetRemaining(), kDetectionBytes));
     return DetectFormat({source.Peek(available), available}, source.GetSize());

@@ -1,5 +1,7 @@
 #include "picture/decoding/ByteSource.h"
 
+#include <algorithm>
+
 #include "picture/decoding/TextException.h"
 
 void CByteSource::Open(const char* name, int64_t size)
@@ -8,6 +10,7 @@ void CByteSource::Open(const char* name, int64_t size)
     isOpen_ = true;
     size_ = size;
     position_ = 0;
+    loaded_ = 0;
 }
 
 void CByteSource::Close()
@@ -19,15 +22,18 @@ void CByteSource::Close()
     name_.clear();
     isOpen_ = false;
     data_ = nullptr;
+    loaded_ = 0;
 }
 
-const uint8_t* CByteSource::Peek(size_t /*count*/)
+const uint8_t* CByteSource::Peek(size_t count)
 {
+    Need(position_ + static_cast<int64_t>(std::min<uint64_t>(count, static_cast<uint64_t>(GetRemaining()))));
     return data_ + position_;
 }
 
 const uint8_t* CByteSource::GetReadPointer()
 {
+    Need(size_);
     return data_ + position_;
 }
 
@@ -39,7 +45,13 @@ const uint8_t* CByteSource::Read(size_t count)
     position_ = old + static_cast<int64_t>(count);
     if (progress_ != nullptr && position_ / 1024 > old / 1024)
         progress_->OnProgress(static_cast<double>(position_) / static_cast<double>(size_));
+    Need(position_);
     return data_ + old;
+}
+
+int64_t CByteSource::LoadUpTo(int64_t /*end*/)
+{
+    return size_;
 }
 
 void CByteSource::ReportProgress(double fraction)

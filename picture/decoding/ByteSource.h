@@ -13,11 +13,14 @@ public:
     virtual void OnProgress(double fraction) = 0;
 };
 
-// The whole encoded picture in memory, read front to back. Read hands out
-// pointers into the data and throws PE_END_OF_FILE for a read past the end;
-// Peek and GetReadPointer look without consuming and check nothing, so callers
-// look at no more than GetRemaining() bytes. Progress is reported each time the
-// position crosses a multiple of 1024, and once more with 1.0 at Close.
+// The whole encoded picture, read front to back. Read hands out pointers into
+// the data and throws PE_END_OF_FILE for a read past the end; Peek and
+// GetReadPointer look without consuming and check nothing, so callers look at
+// no more than GetRemaining() bytes (Peek at no more than it was asked for).
+// A source may bring its data into memory as they are wanted; data that can
+// no longer be had (a file cut short meanwhile) end the decode with
+// PE_END_OF_FILE from the call that wanted them. Progress is reported each
+// time the position crosses a multiple of 1024, and once more with 1.0 at Close.
 class CByteSource : public CPLObject {
 public:
     ~CByteSource() override = default;
@@ -49,12 +52,23 @@ protected:
     explicit CByteSource(CDecodeProgress* progress) : progress_(progress) {}
     // Where the data start; set by the subclass when it opens.
     void SetData(const uint8_t* data) { data_ = data; }
+    // Brings at least the first `end` bytes (end <= GetSize()) into memory and
+    // returns how many are there. Sources that hold all their data from the
+    // start keep this one.
+    virtual int64_t LoadUpTo(int64_t end);
 
 private:
+    void Need(int64_t end)
+    {
+        if (end > loaded_)
+            loaded_ = LoadUpTo(end);
+    }
+
     std::string name_;
     bool isOpen_ = false;
     int64_t size_ = 0;
     int64_t position_ = 0;
+    int64_t loaded_ = 0;  // leading bytes in memory
     CDecodeProgress* progress_;
     const uint8_t* data_ = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "picture/decoding/MappedFileSource.h"
 
 #include "picture/decoding/PictureError.h"
+#include "picture/decoding/TextException.h"
 
 CMappedFileSource::~CMappedFileSource()
 {
@@ -18,6 +19,8 @@ int CMappedFileSource::OpenFile(const char* path)
         return PE_ACCESS_DENIED;
     case os::OpenError::OpenFailed:
         return PE_OPEN_FAILED;
+    case os::OpenError::OutOfMemory:
+        return PE_ALLOC_FAILED;
     }
     SetData(file_.Data());
     Open(path, static_cast<int64_t>(file_.Size()));
@@ -28,4 +31,11 @@ void CMappedFileSource::Close()
 {
     CByteSource::Close();
     file_.Close();
+}
+
+int64_t CMappedFileSource::LoadUpTo(int64_t end)
+{
+    if (!file_.Load(static_cast<size_t>(end)))
+        ThrowEndOfFile();
+    return static_cast<int64_t>(file_.Loaded());
 }

@@ -1,9 +1,31 @@
 #include "picture/decoding/PictureDecoder.h"
 
+#include <new>
+#include <stdexcept>
+
 #include "picture/decoding/MappedFileSource.h"
 #include "picture/decoding/MemoryByteSource.h"
 #include "picture/decoding/TextException.h"
 #include "picture/decoding/Trace.h"
+
+namespace {
+
+// Runs a whole decode. Memory that cannot be had anywhere in it (a copy of a
+// name, a line table, a decoder's buffer) ends it as PE_ALLOC_FAILED rather
+// than as an exception the callers do not expect.
+template <typename Work>
+void ReportingOutOfMemory(Work&& work)
+{
+    try {
+        work();
+    } catch (const std::bad_alloc&) {
+        ThrowOutOfMemory();
+    } catch (const std::length_error&) {
+        ThrowOutOfMemory();
+    }
+}
+
+}  // namespace
 
 CPictureDecoder::~CPictureDecoder()
 {
@@ -13,23 +35,28 @@ CPictureDecoder::~CPictureDecoder()
 void CPictureDecoder::DecodeFile(const char* path, CPictureBitmap& bitmap, int wantedDepth,
                                  CDecodeProgress* progress)
 {
-    WriteTrace(1, FormatText("--- Decoding file %s. ---\n", path));
-    CMappedFileSource source(progress);
-    if (int code = source.OpenFile(path); code != PE_OK)
-        ThrowDecodeError(code, FormatText("Opening %s failed", path));
-    Decode(source, bitmap, wantedDepth);
-    source.Close();
+    ReportingOutOfMemory([&] {
+        WriteTrace(1, FormatText("--- Decoding file %s. ---\n", path));
+        CMappedFileSource source(progress);
+        if (int code = source.OpenFile(path); code != PE_OK)
+            ThrowDecodeError(code, FormatText("Opening %s failed", path));
+        Decode(source, bitmap, wantedDepth);
+        source.Close();
+    });
 }
 
 void CPictureDecoder::DecodeMemory(const uint8_t* data, size_t size, CPictureBitmap& bitmap, int wantedDepth,
                                    void* /*unused*/)
 {
-    WriteTrace(1, FormatText("--- Decoding from memory at %p. ---\n", static_cast<const void*>(data)));
-    CMemoryByteSource source;
-    if (int code = source.OpenMemory(data, size); code != PE_OK)
-        ThrowDecodeError(code, FormatText("Reading from memory at %p failed", static_cast<const void*>(data)));
-    Decode(source, bitmap, wantedDepth);
-    source.Close();
+    ReportingOutOfMemory([&] {
+        WriteTrace(1, FormatText("--- Decoding from memory at %p. ---\n", static_cast<const void*>(data)));
+        CMemoryByteSource source;
+        if (int code = source.OpenMemory(data, size); code != PE_OK)
+            ThrowDecodeError(code,
+                             FormatText("Reading from memory at %p failed", static_cast<const void*>(data)));
+        Decode(source, bitmap, wantedDepth);
+        source.Close();
+    });
 }
 
 void CPictureDecoder::Decode(CByteSource& source, CPictureBitmap& bitmap, int wantedDepth)

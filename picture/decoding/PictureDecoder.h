@@ -14,7 +14,8 @@ using PaletteBuffer = std::unique_ptr<BgraPixel[]>;
 
 // Base of every format decoder: opens the data source, calls the format's
 // DecodeImage, and always releases what it opened. Failures arrive as
-// CTextException. Decoders keep no state between decodes.
+// CTextException, running out of memory included (PE_ALLOC_FAILED from
+// DecodeFile and DecodeMemory). Decoders keep no state between decodes.
 class CPictureDecoder : public CPLObject {
 public:
     ~CPictureDecoder() override;

@@ -15,3 +15,8 @@ void ThrowEndOfFile()
 {
     throw CTextException(PE_END_OF_FILE, "End of file reached while decoding.\n");
 }
+
+void ThrowOutOfMemory()
+{
+    throw CTextException(PE_ALLOC_FAILED, "Out of memory.");
+}

@@ -26,3 +26,8 @@ private:
 // Throws PE_END_OF_FILE "End of file reached while decoding.\n" as it stands,
 // without wrapping or trace: what a read past the end of the data gives.
 [[noreturn]] void ThrowEndOfFile();
+
+// Throws PE_ALLOC_FAILED "Out of memory." as it stands, without wrapping or
+// trace: what memory that cannot be had anywhere in a decode gives. The text
+// is short enough to be held without taking memory of its own.
+[[noreturn]] void ThrowOutOfMemory();

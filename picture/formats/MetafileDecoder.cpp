@@ -1,17 +1,16 @@
 #include "picture/formats/MetafileDecoder.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <new>
 #include <optional>
-#include <string>
 #include <unordered_map>
 
 #include "picture/decoding/TextException.h"
 #include "picture/decoding/Trace.h"
 #include "platform/gdi/StretchBits.h"
 #include "platform/metafile/Metafile.h"
+#include "platform/os/CodePage.h"
 
 namespace {
 
@@ -119,18 +118,11 @@ public:
     }
 
 private:
-    // Enhanced metafiles are known by their name alone; "Mem" never is one.
+    // Enhanced metafiles are known by their file name's extension alone;
+    // "Mem" never is one.
     bool IsEnhancedByName() const
     {
-        std::string name;
-        try {
-            name = source_.GetName() != nullptr ? source_.GetName() : "";
-        } catch (const std::bad_alloc&) {
-            ThrowDecodeError(PE_ALLOC_FAILED, "Out of memory during strdup.");
-        }
-        std::transform(name.begin(), name.end(), name.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-        return name.find(".EMF") != std::string::npos;
+        return source_.GetName() != nullptr && os::HasExtension(source_.GetName(), "emf");
     }
 
     void Load(bool enhanced)

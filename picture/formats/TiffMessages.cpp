@@ -27,23 +27,31 @@ std::string FormatMessage(const char* format, va_list args)
     return text;
 }
 
-void OnTiffError(const char* /*module*/, const char* format, va_list args)
+// The handlers run inside libtiff, which no exception may cross: a message
+// that cannot be kept (no memory for it) is dropped.
+void OnTiffError(const char* /*module*/, const char* format, va_list args) noexcept
 {
-    std::string message = FormatMessage(format, args);
-    {
-        std::lock_guard<std::mutex> lock(g_errorMutex);
-        std::snprintf(g_errorText, sizeof g_errorText, "%s", message.c_str());
+    try {
+        std::string message = FormatMessage(format, args);
+        {
+            std::lock_guard<std::mutex> lock(g_errorMutex);
+            std::snprintf(g_errorText, sizeof g_errorText, "%s", message.c_str());
+        }
+        WriteTrace(0, message);
+    } catch (...) {
     }
-    WriteTrace(0, message);
 }
 
-void OnTiffWarning(const char* module, const char* format, va_list args)
+void OnTiffWarning(const char* module, const char* format, va_list args) noexcept
 {
-    std::string message = FormatMessage(format, args);
-    if (module != nullptr)
-        WriteTrace(2, FormatText("Warning in LIBTIFF(%.255s): %s\n", module, message.c_str()));
-    else
-        WriteTrace(2, FormatText("Warning in LIBTIFF: %s\n", message.c_str()));
+    try {
+        std::string message = FormatMessage(format, args);
+        if (module != nullptr)
+            WriteTrace(2, FormatText("Warning in LIBTIFF(%.255s): %s\n", module, message.c_str()));
+        else
+            WriteTrace(2, FormatText("Warning in LIBTIFF: %s\n", message.c_str()));
+    } catch (...) {
+    }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "platform/os/CodePage.h"
 
+#include <algorithm>
+
 namespace os {
 namespace {
 
@@ -64,6 +66,17 @@ size_t FileNameOffset(std::string_view path, char separator, int codePage)
 std::string FileNameOf(std::string_view path)
 {
     return std::string(path.substr(FileNameOffset(path, kPathSeparator, kSystemCodePage)));
+}
+
+bool HasExtension(std::string_view path, std::string_view extension)
+{
+    std::string_view name = path.substr(FileNameOffset(path, kPathSeparator, kSystemCodePage));
+    size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos)
+        return false;
+    std::string_view own = name.substr(dot + 1);
+    return std::equal(own.begin(), own.end(), extension.begin(), extension.end(),
+                      [](char a, char b) { return FoldCase(a) == FoldCase(b); });
 }
 
 std::string Utf16LeToUtf8(std::span<const uint8_t> bytes)

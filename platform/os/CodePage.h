@@ -29,6 +29,16 @@ size_t FileNameOffset(std::string_view path, char separator, int codePage);
 // The last component of a path in the system's code page and separator.
 std::string FileNameOf(std::string_view path);
 
+// True when the text after the last dot of the last component of `path` is
+// `extension`, letters compared without case ("a.emf.d/b.WMF" has "wmf").
+bool HasExtension(std::string_view path, std::string_view extension);
+
+// `c` with the capital letters A to Z made small; every other byte as it is.
+constexpr char FoldCase(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // UTF-16LE text (two bytes a unit, an odd last byte is ignored) as UTF-8.
 // Unpaired surrogates become U+FFFD.
 std::string Utf16LeToUtf8(std::span<const uint8_t> bytes);

@@ -101,6 +101,22 @@ int WriteTemporary(const std::string& target, std::span<const uint8_t> bytes, st
 
 }  // namespace
 
+ssize_t ReadAt(int fd, std::span<uint8_t> buffer, uint64_t offset)
+{
+    size_t done = 0;
+    while (done < buffer.size()) {
+        ssize_t got = pread(fd, buffer.data() + done, buffer.size() - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        done += static_cast<size_t>(got);
+    }
+    return static_cast<ssize_t>(done);
+}
+
 int ReadFileContents(const std::string& path, uint64_t maxBytes, std::vector<uint8_t>& bytes)
 {
     bytes.clear();
@@ -117,18 +133,10 @@ int ReadFileContents(const std::string& path, uint64_t maxBytes, std::vector<uin
     if (static_cast<uint64_t>(info.st_size) > maxBytes)
         return EFBIG;
     bytes.resize(static_cast<size_t>(info.st_size));
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t got = read(fd.Get(), bytes.data() + done, bytes.size() - done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return errno;
-        if (got == 0)
-            break;  // the file shrank since fstat
-        done += static_cast<size_t>(got);
-    }
-    bytes.resize(done);
+    ssize_t got = ReadAt(fd.Get(), bytes, 0);
+    if (got < 0)
+        return errno;
+    bytes.resize(static_cast<size_t>(got));  // the file may have shrunk since fstat
     return 0;
 }
 

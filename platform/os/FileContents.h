@@ -5,7 +5,13 @@
 #include <string>
 #include <vector>
 
+#include <sys/types.h>
+
 namespace os {
+
+// Reads into `buffer` from byte `offset` of the open file `fd` until the
+// buffer is full or the file ends. The count read, or -1 with errno set.
+ssize_t ReadAt(int fd, std::span<uint8_t> buffer, uint64_t offset);
 
 // Reads a whole regular file into `bytes`. Returns 0 or the errno of the
 // failure: EISDIR for a folder, EACCES for anything else that is no regular

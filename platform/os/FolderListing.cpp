@@ -15,9 +15,16 @@ struct DirCloser {
     void operator()(DIR* dir) const { closedir(dir); }
 };
 
-char FoldCase(char c)
+// Bytes compare as unsigned numbers, so that names beyond ASCII (whose UTF-8
+// bytes are 0x80 and above) follow the ASCII ones.
+bool ByteBefore(char a, char b)
 {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return static_cast<unsigned char>(a) < static_cast<unsigned char>(b);
+}
+
+bool FoldedBefore(char a, char b)
+{
+    return ByteBefore(FoldCase(a), FoldCase(b));
 }
 
 std::optional<FolderId> FolderIdOf(const struct stat& info)
@@ -31,16 +38,12 @@ std::optional<FolderId> FolderIdOf(const struct stat& info)
 
 bool ComesBefore(const std::string& a, const std::string& b)
 {
-    bool foldedLess = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                                   [](char x, char y) { return FoldCase(x) < FoldCase(y); });
-    bool foldedGreater = std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(),
-                                                      [](char x, char y) { return FoldCase(x) < FoldCase(y); });
+    bool foldedLess = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), FoldedBefore);
+    bool foldedGreater = std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), FoldedBefore);
     if (foldedLess || foldedGreater)
         return foldedLess;
-    // Equal without case: bytes decide (compared unsigned).
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-    });
+    // Equal without case: the bytes themselves decide.
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), ByteBefore);
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name)

@@ -22,9 +22,9 @@ struct FolderEntry {
 };
 
 // The entries of a folder, "." and ".." left out, hidden ones included, in
-// name order: letters compared without case first, then byte by byte, so the
-// order is the same on every file system. Nothing when the folder cannot be
-// listed.
+// name order: letters compared without case first, then byte by byte, bytes
+// as unsigned numbers (names beyond ASCII follow ASCII ones), so the order is
+// the same on every file system. Nothing when the folder cannot be listed.
 std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder);
 
 // The identity of the folder at `path` (links followed); nothing when it is no folder.

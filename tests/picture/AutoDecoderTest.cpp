@@ -113,22 +113,25 @@ TEST(DetectFormat, MissingBytesFailTheirTest)
     EXPECT_EQ(CAutoDecoder::DetectFormat({cut.data(), cut.size()}, 600), PF_UNKNOWN);
 }
 
-TEST(AutoDecoder, SendsMetafileNamesToTheMetafileDecoder)
+TEST(AutoDecoder, SendsMetafileExtensionsToTheMetafileDecoder)
 {
     TempFolder folder;
     CAutoDecoder decoder;
-    // A bitmap named .wmf, or inside a folder whose name holds .EMF, goes to the
-    // metafile decoder whatever its content, which refuses it.
-    for (std::string name : {"clip.wmf", "art.EMF.d/picture.bmp"}) {
-        DecodeResult result = DecodeFileAt(decoder, folder.Write(name, SmallBmp()));
-        EXPECT_EQ(result.code, PE_UNSUPPORTED) << name;
-        EXPECT_EQ(result.text, "Decoder error: Windows Metafile functions failed to load this image.\n") << name;
-    }
-    // A real metafile by either name decodes.
+    // A bitmap named .wmf goes to the metafile decoder whatever its content,
+    // which refuses it.
+    DecodeResult misnamed = DecodeFileAt(decoder, folder.Write("clip.wmf", SmallBmp()));
+    EXPECT_EQ(misnamed.code, PE_UNSUPPORTED);
+    EXPECT_EQ(misnamed.text, "Decoder error: Windows Metafile functions failed to load this image.\n");
+    // Only the text after the last dot of the file name counts.
+    for (std::string name : {"art.EMF.d/picture.bmp", "picture.wmf.bmp", "picture.emf."})
+        EXPECT_TRUE(DecodeFileAt(decoder, folder.Write(name, SmallBmp())).Ok()) << name;
+    // A real metafile by such a name decodes.
     std::vector<uint8_t> wmf = WmfWriter(WmfWriter::Placeable {0, 0, 48, 24, 96}).Finish();
-    DecodeResult named = DecodeFileAt(decoder, folder.Write("clip.WMF", wmf));
-    ASSERT_TRUE(named.Ok()) << named.text;
-    EXPECT_EQ(named.bitmap->GetSize(), std::pair(48, 24));
+    for (std::string name : {"clip.WMF", "x/santa.emf.wmf"}) {
+        DecodeResult named = DecodeFileAt(decoder, folder.Write(name, wmf));
+        ASSERT_TRUE(named.Ok()) << name << ": " << named.text;
+        EXPECT_EQ(named.bitmap->GetSize(), std::pair(48, 24)) << name;
+    }
     // A memory source is named "Mem" and never taken for a metafile.
     EXPECT_TRUE(DecodeBytes(decoder, SmallBmp()).Ok());
     EXPECT_EQ(DecodeBytes(decoder, wmf).code, PE_UNKNOWN_FILE_TYPE);

@@ -146,19 +146,23 @@ TEST_F(MetafileDecoding, SmallPalettesMakeEightBitPictures)
     EXPECT_EQ(DecodeAs("d.emf", ColouredEmf({0, 0, 2540, 2540}), 8).bitmap->GetBitsPerPixel(), 32);
 }
 
-TEST_F(MetafileDecoding, TheKindComesFromTheName)
+TEST_F(MetafileDecoding, TheKindComesFromTheExtensionOfTheName)
 {
     std::vector<uint8_t> emf = ColouredEmf({0, 0, 2540, 2540});
     EXPECT_TRUE(DecodeAs("picture.Emf", emf).Ok());
-    EXPECT_TRUE(DecodeAs("x.emf.d/picture", emf).Ok());
-    // Anything else, memory blocks included, is a Windows metafile.
-    DecodeResult named = DecodeAs("picture.wmf", emf);
-    EXPECT_EQ(named.code, PE_UNSUPPORTED);
-    EXPECT_EQ(named.text, "Decoder error: Windows Metafile functions failed to load this image.\n");
+    // Anything else, memory blocks included, is a Windows metafile, whatever
+    // ".emf" the rest of the path holds.
+    for (std::string name : {"picture.wmf", "x.emf.d/picture", "santa.emf.wmf"}) {
+        DecodeResult named = DecodeAs(name, emf);
+        EXPECT_EQ(named.code, PE_UNSUPPORTED) << name;
+        EXPECT_EQ(named.text, "Decoder error: Windows Metafile functions failed to load this image.\n") << name;
+    }
     EXPECT_EQ(DecodeBytes(decoder_, emf).code, PE_UNSUPPORTED);
-    DecodeResult wmf = DecodeBytes(decoder_, HalfRedWmf(WmfWriter::Placeable {0, 0, 96, 96, 96}));
+    std::vector<uint8_t> placeable = HalfRedWmf(WmfWriter::Placeable {0, 0, 96, 96, 96});
+    DecodeResult wmf = DecodeBytes(decoder_, placeable);
     ASSERT_TRUE(wmf.Ok()) << wmf.text;
     EXPECT_EQ(wmf.bitmap->GetSize(), std::pair(96, 96));
+    EXPECT_TRUE(DecodeAs("x.emf.d/santa.emf.wmf", placeable).Ok());
 }
 
 TEST_F(MetafileDecoding, RefusalsCarryTheirCodesAndTexts)

@@ -33,6 +33,20 @@ TEST(FolderListing, ListsInNameOrderWithoutCaseThenByBytes)
     EXPECT_EQ(IdentifyFolder(folder.Path() + "/sub"), sub.id);
 }
 
+TEST(FolderListing, NamesBeyondAsciiComeAfterAsciiOnes)
+{
+    TempFolder folder;
+    for (const char* name : {"日本語.bmp", "é.bmp", "1.bmp", "Z.bmp", "É.bmp"})
+        folder.Write(name, "x");
+    auto entries = ListFolder(folder.Path());
+    ASSERT_TRUE(entries);
+    std::vector<std::string> names;
+    for (const FolderEntry& entry : *entries)
+        names.push_back(entry.name);
+    // UTF-8 bytes compare unsigned: "É" (C3 89) < "é" (C3 A9) < "日" (E6 97 A5).
+    EXPECT_EQ(names, (std::vector<std::string> {"1.bmp", "Z.bmp", "É.bmp", "é.bmp", "日本語.bmp"}));
+}
+
 TEST(FolderListing, WhatCannotBeListedGivesNothing)
 {
     TempFolder folder;

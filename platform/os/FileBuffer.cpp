@@ -1,15 +1,22 @@
-#include "platform/os/MappedFile.h"
+#include "platform/os/FileBuffer.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <span>
 #include <string>
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/os/FileContents.h"
+
 namespace os {
 namespace {
+
+// Bytes read at a time: the data arrive while a decoder walks through them,
+// and a file that is no picture costs one such read.
+constexpr size_t kReadChunk = size_t {256} << 10;
 
 bool FolderExists(const std::string& folder)
 {
@@ -45,12 +52,12 @@ OpenError ErrorFromErrno(int error, const char* path)
 
 }  // namespace
 
-CMappedFile::~CMappedFile()
+CFileBuffer::~CFileBuffer()
 {
     Close();
 }
 
-OpenError CMappedFile::Open(const char* path)
+OpenError CFileBuffer::Open(const char* path)
 {
     Close();
     // Non-blocking, so that opening a FIFO or a device never waits.
@@ -64,23 +71,38 @@ OpenError CMappedFile::Open(const char* path)
         return OpenError::AccessDenied;
     }
     size_t size = static_cast<size_t>(info.st_size);
-    void* view = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-    close(fd);
-    if (view == MAP_FAILED)
-        return OpenError::AccessDenied;
-    madvise(view, size, MADV_SEQUENTIAL);
+    CMemoryBlock block = CMemoryBlock::Allocate(size);
+    if (!block) {
+        close(fd);
+        return OpenError::OutOfMemory;
+    }
+    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
-    data_ = static_cast<const uint8_t*>(view);
+    fd_ = fd;
+    block_ = std::move(block);
     size_ = size;
+    loaded_ = 0;
     return OpenError::None;
 }
 
-void CMappedFile::Close()
+void CFileBuffer::Close()
 {
-    if (data_ != nullptr)
-        munmap(const_cast<uint8_t*>(data_), size_);
-    data_ = nullptr;
+    if (fd_ >= 0)
+        close(fd_);
+    fd_ = -1;
+    block_.Reset();
     size_ = 0;
+    loaded_ = 0;
+}
+
+bool CFileBuffer::LoadMore(size_t end)
+{
+    end = std::min(end, size_);
+    size_t target = std::min(size_, (end + kReadChunk - 1) / kReadChunk * kReadChunk);
+    ssize_t got = ReadAt(fd_, {block_.Data() + loaded_, target - loaded_}, loaded_);
+    if (got > 0)
+        loaded_ += static_cast<size_t>(got);
+    return loaded_ >= end;
 }
 
 }  // namespace os
