@@ -8,6 +8,8 @@ class IThumbnailView {
 public:
     virtual ~IThumbnailView() = default;
     virtual void SelectItem(int index) = 0;
+    // Shows `count` entries newly appended to the collection from `first` on.
+    virtual void EntriesAppended(int first, int count) = 0;
 };
 
 // The picture view: shows a newly selected picture at 1:1.

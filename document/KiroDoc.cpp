@@ -92,14 +92,7 @@ bool CKiroDoc::LoadPicture(const std::string& path, CDisplayBitmap& picture)
 
 bool CKiroDoc::BuildThumbnail(ImageEntry& entry)
 {
-    try {
-        CDisplayBitmap picture;
-        if (!LoadPicture(entry.path, picture))
-            return false;
-        entry.thumbnail = MakeThumbnail(picture);
-    } catch (const CTextException&) {
-        return false;  // no memory for the temporary picture
-    }
+    entry.thumbnail = MakeFileThumbnail(decoder_, entry.path);
     return entry.thumbnail != nullptr;
 }
 

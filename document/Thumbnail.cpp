@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "picture/bitmap/DisplayBitmap.h"
+#include "picture/decoding/PictureDecoder.h"
+#include "picture/decoding/TextException.h"
 #include "platform/gdi/Colors.h"
 #include "platform/gdi/MemoryDC.h"
 
@@ -42,4 +44,16 @@ std::unique_ptr<gdi::CDibSection> MakeThumbnail(CDisplayBitmap& picture)
     picture.StretchDrawByFactor(dc, place.x, place.y, place.scale, gdi::SRCCOPY);
     dc.SelectBitmap(nullptr);
     return thumbnail;
+}
+
+std::unique_ptr<gdi::CDibSection> MakeFileThumbnail(CPictureDecoder& decoder, const std::string& path)
+{
+    try {
+        CDisplayBitmap picture;
+        decoder.DecodeFile(path.c_str(), picture, 0, nullptr);
+        picture.SetBlank(false);
+        return MakeThumbnail(picture);
+    } catch (const CTextException&) {
+        return nullptr;
+    }
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/gdi/DibSection.h"
 
 class CDisplayBitmap;
+class CPictureDecoder;
 
 constexpr int kThumbnailWidth = 100;
 constexpr int kThumbnailHeight = 75;
@@ -25,3 +27,7 @@ ThumbnailPlacement PlaceThumbnail(int pictureWidth, int pictureHeight);
 // depth and colour table, filled with the button-face colour, the picture
 // drawn into it through DrawDib. Null when the memory is not there.
 std::unique_ptr<gdi::CDibSection> MakeThumbnail(CDisplayBitmap& picture);
+
+// The thumbnail of the picture in the file at `path`, decoded with `decoder`;
+// null when the file does not decode or the memory is not there.
+std::unique_ptr<gdi::CDibSection> MakeFileThumbnail(CPictureDecoder& decoder, const std::string& path);

@@ -52,10 +52,17 @@ void CThumbnailView::OnUpdate(CView* /*sender*/, long /*hint*/)
 {
     setUpdatesEnabled(false);
     clear();
-    for (const ImageEntry& entry : document_.GetEntries())
-        addItem(new QListWidgetItem(QIcon(ThumbnailPixmap(entry.thumbnail.get())),
-                                    QString::fromStdString(entry.name)));
+    EntriesAppended(0, document_.GetEntryCount());
     setUpdatesEnabled(true);
+}
+
+void CThumbnailView::EntriesAppended(int first, int count)
+{
+    const std::vector<ImageEntry>& entries = document_.GetEntries();
+    for (int i = first; i < first + count && i < static_cast<int>(entries.size()); ++i) {
+        const ImageEntry& entry = entries[static_cast<size_t>(i)];
+        addItem(new QListWidgetItem(QIcon(ThumbnailPixmap(entry.thumbnail.get())), QString::fromStdString(entry.name)));
+    }
 }
 
 void CThumbnailView::SelectItem(int index)

@@ -20,6 +20,7 @@ public:
     // Rebuilds every item from the collection; no item is highlighted afterwards.
     void OnUpdate(CView* sender, long hint) override;
     void SelectItem(int index) override;
+    void EntriesAppended(int first, int count) override;
     QSize sizeHint() const override;
 
     static constexpr int kThumbnailWidth = 100;

@@ -11,6 +11,10 @@ class LinkLog : public IThumbnailView, public IPictureView, public IProgressFram
 public:
     std::vector<std::string> calls;
     void SelectItem(int index) override { calls.push_back("select " + std::to_string(index)); }
+    void EntriesAppended(int first, int count) override
+    {
+        calls.push_back("appended " + std::to_string(first) + " " + std::to_string(count));
+    }
     void ShowActualSize() override { calls.push_back("actual size"); }
     void BeginProgress() override { calls.push_back("begin"); }
     void SetProgressTotal(int total) override { calls.push_back("total " + std::to_string(total)); }
