@@ -1,6 +1,5 @@
 #include "app/AddPictures.h"
 
-#include <QApplication>
 #include <QFileDialog>
 
 #include "app/MainFrame.h"
@@ -9,19 +8,6 @@
 #include "platform/framework/QtFrameworkUi.h"
 #include "resources/CommandIds.h"
 #include "resources/Strings.h"
-
-namespace {
-
-// Shows the wait cursor for as long as it lives.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-}  // namespace
 
 QStringList PictureFileFilters()
 {
@@ -50,21 +36,10 @@ void AddPictureFiles(CMainFrame& frame, CKiroDoc& document)
     frame.SetPictureFolder(dialog.directory().absolutePath());
     if (!accepted)
         return;
-
-    WaitCursor wait;
-    frame.repaint();
-    frame.BeginProgress();
-    QStringList paths = dialog.selectedFiles();
-    frame.SetProgressTotal(static_cast<int>(paths.size()));
-    bool added = false;
-    for (const QString& path : paths) {
-        if (!path.isEmpty() && document.AddEntry(path.toStdString()))
-            added = true;
-        frame.StepProgress();
-    }
-    if (added)
-        frame.RefreshAllViews();
-    frame.EndProgress();
+    std::vector<std::string> paths;
+    for (const QString& path : dialog.selectedFiles())
+        paths.push_back(path.toStdString());
+    document.StartAdding(std::move(paths));
 }
 
 bool BrowseForFolder(QWidget* owner, int titleId, QString& folder)
@@ -85,15 +60,5 @@ void AddPictureFolder(CMainFrame& frame, CKiroDoc& document)
     QString folder = frame.PictureFolder();
     if (!BrowseForFolder(&frame, IDS_FOLDER_TITLE, folder))
         return;
-    WaitCursor wait;
-    frame.repaint();
-    frame.BeginProgress();
-    std::string path = folder.toStdString();
-    int count = document.CountFolderFiles(path, true);
-    if (count > 0) {
-        frame.SetProgressTotal(count);
-        if (document.AddFolder(&frame, path, true))
-            frame.RefreshAllViews();
-    }
-    frame.EndProgress();
+    document.StartAdding({folder.toStdString()});
 }

@@ -8,6 +8,7 @@
 
 #include "app/AboutBox.h"
 #include "app/MainFrame.h"
+#include "document/UserThumbnailStore.h"
 #include "platform/gdi/Colors.h"
 #include "resources/CommandIds.h"
 #include "resources/Strings.h"
@@ -56,12 +57,14 @@ void ApplySystemColors(const QPalette& palette)
 }
 
 CKiroApp::CKiroApp(IFrameworkUi* ui)
-    : document_(decoder_),
+    : thumbnailStore_(OpenUserThumbnailStore()),
+      document_(decoder_),
       dialogs_(nullptr, LoadString(AFX_IDS_APP_TITLE).toStdString()),
       ui_(ui != nullptr ? *ui : dialogs_),
       template_(document_, ui_, recentFiles_, &profile_),
       documentCommands_(document_, template_, [this] { AfterDocumentChange(); })
 {
+    document_.SetLoaderOptions({{}, thumbnailStore_.get(), 0});
     os::SetClipboardBackend(&clipboard_);
 }
 

@@ -6,6 +6,7 @@
 #include "app/DocumentCommands.h"
 #include "app/QtClipboard.h"
 #include "document/KiroDoc.h"
+#include "document/ThumbnailStore.h"
 #include "picture/decoding/AutoDecoder.h"
 #include "platform/framework/CommandRouter.h"
 #include "platform/framework/Profile.h"
@@ -53,6 +54,8 @@ private:
     void AfterDocumentChange();
 
     CAutoDecoder decoder_;
+    // Outlives the document, whose loads ask it.
+    std::unique_ptr<IThumbnailStore> thumbnailStore_;
     CProfile profile_;
     CRecentFileList recentFiles_;
     CKiroDoc document_;

@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTimerEvent>
 #include <QToolBar>
@@ -69,6 +70,11 @@ CMainFrame::CMainFrame(CKiroDoc& document, CSingleDocTemplate& docTemplate, CRec
     slideShow_.SetOwner(this);
     router_.SetRoute([this] { return Route(); });
     document_.SetMainFrame(this);
+    document_.SetInterfaceThread(this);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, [this] {
+        if (document_.IsAdding())
+            document_.StopLoading();
+    });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         for (QWidget* view : {static_cast<QWidget*>(thumbnailView_), static_cast<QWidget*>(pictureView_)})
             if (now != nullptr && (now == view || view->isAncestorOf(now)))
@@ -80,6 +86,7 @@ CMainFrame::CMainFrame(CKiroDoc& document, CSingleDocTemplate& docTemplate, CRec
 CMainFrame::~CMainFrame()
 {
     slideShow_.Stop();
+    document_.SetInterfaceThread(nullptr);
     document_.SetMainFrame(nullptr);
     document_.RemoveView(thumbnailView_);
     document_.RemoveView(pictureView_);
@@ -236,14 +243,17 @@ std::vector<ICommandTarget*> CMainFrame::Route() const
 bool CMainFrame::Enabled(int id) const
 {
     bool running = slideShow_.IsRunning();
+    bool loading = document_.IsLoading();
     int count = document_.GetEntryCount();
     switch (id) {
+    case ID_FILE_SAVE:
+    case ID_FILE_SAVE_AS:
     case ID_ADD_IMAGE:
     case ID_ADD_FOLDER:
-        return !running;
+        return !running && !loading;
     case ID_REMOVE_IMAGE:
     case ID_REMOVE_ALL:
-        return !running && count > 0;
+        return !running && !loading && count > 0;
     case ID_COPY: {
         const CDisplayBitmap* picture = document_.GetCurrentPicture();
         return !running && picture != nullptr && !picture->IsBlank();
@@ -403,9 +413,17 @@ void CMainFrame::StepProgress()
 {
     ++progressCount_;
     int position = static_cast<int>(static_cast<double>(progressCount_) / progressTotal_ * 100.0);
-    if (QProgressBar* control = statusBar_->GetPaneInfo(0).Control())
-        control->setValue(position);
+    QProgressBar* control = statusBar_->GetPaneInfo(0).Control();
+    // The bar is painted again only when it moves: a load steps it thousands of times.
+    if (control == nullptr || control->value() == position)
+        return;
+    control->setValue(position);
     statusBar_->repaint();
+}
+
+void CMainFrame::Post(std::function<void()> call)
+{
+    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
 }
 
 void CMainFrame::EndProgress()
@@ -444,6 +462,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    document_.StopLoading();
     slideShow_.Stop();
     event->accept();
 }

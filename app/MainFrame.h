@@ -21,8 +21,11 @@ class QToolBar;
 // thumbnail strip above the picture view. It handles the commands that change
 // the collection, decides which commands are enabled (every command that
 // changes the collection or the view is off while a slide show runs), owns the
-// slide show, shows progress in status pane 0 and keeps a minimum size.
-class CMainFrame : public QMainWindow, public ICommandTarget, public IProgressFrame {
+// slide show, shows progress in status pane 0 and keeps a minimum size. The
+// document's loads post their batches to the frame's event queue; while one
+// runs, the commands that change or save the collection are off and Esc stops
+// an add.
+class CMainFrame : public QMainWindow, public ICommandTarget, public IProgressFrame, public IInterfaceThread {
 public:
     // Commands the frame does not handle go on to `document` and `application`.
     CMainFrame(CKiroDoc& document, CSingleDocTemplate& docTemplate, CRecentFileList& recentFiles,
@@ -36,6 +39,9 @@ public:
     void SetProgressTotal(int total) override;
     void StepProgress() override;
     void EndProgress() override;
+
+    // Runs `call` on the interface thread when the event loop comes to it.
+    void Post(std::function<void()> call) override;
 
     // Refreshes every view from the document (update-all-views with hint 0).
     void RefreshAllViews();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 // What the collection document calls in the layers above it. Each link is
 // optional: with none set, nothing is called.
 
@@ -28,4 +30,12 @@ public:
     virtual void SetProgressTotal(int total) = 0;
     virtual void StepProgress() = 0;
     virtual void EndProgress() = 0;
+};
+
+// The interface thread's event queue: Post runs `call` there later, after the
+// events already waiting. Post may be called from any thread.
+class IInterfaceThread {
+public:
+    virtual ~IInterfaceThread() = default;
+    virtual void Post(std::function<void()> call) = 0;
 };

@@ -1,7 +1,9 @@
 #include "document/KiroDoc.h"
 
+#include <chrono>
 #include <climits>
 #include <cstdint>
+#include <utility>
 
 #include "document/FolderWalk.h"
 #include "document/Thumbnail.h"
@@ -10,41 +12,28 @@
 #include "picture/decoding/Trace.h"
 #include "platform/framework/FullPath.h"
 #include "platform/os/CodePage.h"
+#include "platform/os/FolderListing.h"
 
 namespace {
 
 constexpr const char* kRecordEnd = "\r\n";
 
-// Brackets a load with the frame's progress display, when there is a frame.
-class ProgressScope {
+// One wake-up takes finished entries in chunks, up to this many or for up to
+// this long, so the interface thread answers events between batches.
+constexpr size_t kTakeChunk = 16;
+constexpr size_t kTakeMost = 64;
+constexpr std::chrono::milliseconds kTakeTime {10};
+
+// The progress display of a document without a frame.
+class CNoProgress : public IProgressFrame {
 public:
-    explicit ProgressScope(IProgressFrame* frame) : frame_(frame)
-    {
-        if (frame_ != nullptr)
-            frame_->BeginProgress();
-    }
-    ~ProgressScope()
-    {
-        if (frame_ != nullptr)
-            frame_->EndProgress();
-    }
-    ProgressScope(const ProgressScope&) = delete;
-    ProgressScope& operator=(const ProgressScope&) = delete;
-
-    void SetTotal(int total)
-    {
-        if (frame_ != nullptr)
-            frame_->SetProgressTotal(total);
-    }
-    void Step()
-    {
-        if (frame_ != nullptr)
-            frame_->StepProgress();
-    }
-
-private:
-    IProgressFrame* frame_;
+    void BeginProgress() override {}
+    void SetProgressTotal(int) override {}
+    void StepProgress() override {}
+    void EndProgress() override {}
 };
+
+CNoProgress noProgress;
 
 bool IsSpace(char c)
 {
@@ -56,6 +45,27 @@ std::string WithoutRecordEnd(std::string record)
 {
     record.resize(record.size() >= 2 ? record.size() - 2 : 0);
     return record;
+}
+
+// The paths of the records that follow the count record, made absolute.
+std::vector<std::string> ReadEntryPaths(CArchive& archive, int count)
+{
+    std::vector<std::string> paths;
+    for (int i = 0; i < count; ++i)
+        paths.push_back(FullPath(WithoutRecordEnd(archive.ReadString())));
+    return paths;
+}
+
+// Offers the files named and the files below the folders named, in order.
+CThumbnailLoader::Feed AddedFiles(std::vector<std::string> paths)
+{
+    return [paths = std::move(paths)](const CThumbnailLoader::Offer& offer) {
+        for (const std::string& path : paths) {
+            std::string fullPath = FullPath(path);
+            if (!(os::IdentifyFolder(fullPath) ? WalkFolder(fullPath, true, offer) : offer(fullPath)))
+                return;
+        }
+    };
 }
 
 }  // namespace
@@ -77,7 +87,10 @@ int ParseEntryCount(const std::string& record)
 
 CKiroDoc::CKiroDoc(CPictureDecoder& decoder) : decoder_(decoder) {}
 
-CKiroDoc::~CKiroDoc() = default;
+CKiroDoc::~CKiroDoc()
+{
+    StopLoading();
+}
 
 bool CKiroDoc::LoadPicture(const std::string& path, CDisplayBitmap& picture)
 {
@@ -99,12 +112,127 @@ bool CKiroDoc::BuildThumbnail(ImageEntry& entry)
 bool CKiroDoc::AddEntry(const std::string& path)
 {
     std::string fullPath = FullPath(path);
-    ImageEntry entry {fullPath, os::FileNameOf(fullPath), nullptr};
+    ImageEntry entry {fullPath, "", nullptr};
     if (!BuildThumbnail(entry))
         return false;
-    entries_.push_back(std::move(entry));
+    AppendEntry(fullPath, std::move(entry.thumbnail));
     SetModifiedFlag();
     return true;
+}
+
+void CKiroDoc::AppendEntry(const std::string& path, std::shared_ptr<const gdi::CDibSection> thumbnail)
+{
+    entries_.push_back({path, os::FileNameOf(path), std::move(thumbnail)});
+}
+
+void CKiroDoc::StartAdding(std::vector<std::string> paths)
+{
+    StopLoading();
+    Progress().BeginProgress();
+    progressTotal_ = 0;
+    StartLoad(LoadKind::Add,
+              [feed = AddedFiles(std::move(paths))](CThumbnailLoader& loader) mutable { loader.Start(std::move(feed)); });
+}
+
+void CKiroDoc::StartLoad(LoadKind kind, std::function<void(CThumbnailLoader&)> start)
+{
+    load_ = std::make_unique<CThumbnailLoader>(loaderOptions_, [this] { RequestTake(); });
+    pendingStart_ = std::move(start);
+    loadKind_ = kind;
+    if (interfaceThread_ != nullptr)
+        RequestTake();
+    else
+        FinishLoading();
+}
+
+void CKiroDoc::FinishLoading()
+{
+    while (load_) {
+        TakeLoadedEntries();
+        if (load_)
+            load_->WaitForResults();
+    }
+}
+
+void CKiroDoc::StopLoading()
+{
+    if (!load_)
+        return;
+    load_.reset();
+    pendingStart_ = nullptr;
+    Progress().EndProgress();
+}
+
+void CKiroDoc::SetInterfaceThread(IInterfaceThread* thread)
+{
+    StopLoading();
+    interfaceThread_ = thread;
+    takePosted_ = false;
+}
+
+void CKiroDoc::RequestTake()
+{
+    if (interfaceThread_ == nullptr || takePosted_.exchange(true))
+        return;
+    interfaceThread_->Post([this, alive = std::weak_ptr<int>(lifeToken_)] {
+        if (alive.expired())
+            return;
+        takePosted_ = false;
+        TakeLoadedEntries();
+    });
+}
+
+void CKiroDoc::TakeLoadedEntries()
+{
+    if (!load_)
+        return;
+    if (pendingStart_)
+        std::exchange(pendingStart_, nullptr)(*load_);
+    int first = GetEntryCount();
+    size_t taken = 0;
+    bool more = false;
+    auto deadline = std::chrono::steady_clock::now() + kTakeTime;
+    for (;;) {
+        std::vector<CThumbnailLoader::Result> results = load_->TakeFinished(kTakeChunk);
+        FollowOfferedCount();
+        for (CThumbnailLoader::Result& result : results) {
+            if (result.thumbnail)
+                AppendEntry(result.path, std::move(result.thumbnail));
+            Progress().StepProgress();
+        }
+        taken += results.size();
+        if (results.size() < kTakeChunk)
+            break;
+        if (taken >= kTakeMost || std::chrono::steady_clock::now() >= deadline) {
+            more = true;
+            break;
+        }
+    }
+    int appended = GetEntryCount() - first;
+    if (appended > 0) {
+        if (loadKind_ == LoadKind::Add)
+            SetModifiedFlag();
+        if (thumbnailView_ != nullptr)
+            thumbnailView_->EntriesAppended(first, appended);
+    }
+    if (load_->IsDone())
+        StopLoading();
+    else if (more)
+        RequestTake();
+}
+
+void CKiroDoc::FollowOfferedCount()
+{
+    int offered = load_->Offered();
+    if (offered <= progressTotal_)
+        return;
+    progressTotal_ = offered;
+    Progress().SetProgressTotal(offered);
+}
+
+IProgressFrame& CKiroDoc::Progress() const
+{
+    return mainFrame_ != nullptr ? *mainFrame_ : noProgress;
 }
 
 void CKiroDoc::SelectPicture(int index)
@@ -140,7 +268,10 @@ bool CKiroDoc::RemoveCurrentEntry()
 int CKiroDoc::CountFolderFiles(const std::string& folder, bool recursive) const
 {
     int count = 0;
-    WalkFolder(folder, recursive, [&count](const std::string&) { ++count; });
+    WalkFolder(folder, recursive, [&count](const std::string&) {
+        ++count;
+        return true;
+    });
     return count;
 }
 
@@ -150,6 +281,7 @@ bool CKiroDoc::AddFolder(IProgressFrame* frame, const std::string& folder, bool 
         AddEntry(path);
         if (frame != nullptr)
             frame->StepProgress();
+        return true;
     });
     return true;
 }
@@ -164,6 +296,7 @@ std::string CKiroDoc::GetImageInfoText() const
 
 void CKiroDoc::DeleteContents()
 {
+    StopLoading();
     currentIndex_ = -1;
     entries_.clear();
     entries_.shrink_to_fit();
@@ -205,14 +338,19 @@ void CKiroDoc::StoreEntries(CArchive& archive) const
 
 void CKiroDoc::LoadEntries(CArchive& archive)
 {
-    ProgressScope progress(mainFrame_);
-    int count = ParseEntryCount(archive.ReadString());
-    // Every record takes at least one byte: a count beyond that cannot be met.
-    if (count > 0 && static_cast<uint64_t>(count) > archive.GetRemaining())
-        throw CArchiveException("the count promises more records than the file holds");
-    progress.SetTotal(count);
-    for (int i = 0; i < count; ++i) {
-        AddEntry(WithoutRecordEnd(archive.ReadString()));
-        progress.Step();
+    Progress().BeginProgress();
+    std::vector<std::string> paths;
+    try {
+        int count = ParseEntryCount(archive.ReadString());
+        // Every record takes at least one byte: a count beyond that cannot be met.
+        if (count > 0 && static_cast<uint64_t>(count) > archive.GetRemaining())
+            throw CArchiveException("the count promises more records than the file holds");
+        Progress().SetProgressTotal(count);
+        paths = ReadEntryPaths(archive, count);
+    } catch (...) {
+        Progress().EndProgress();
+        throw;
     }
+    progressTotal_ = static_cast<int>(paths.size());
+    StartLoad(LoadKind::Open, [paths = std::move(paths)](CThumbnailLoader& loader) { loader.Start(paths); });
 }

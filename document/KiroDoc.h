@@ -1,11 +1,14 @@
 #pragma once
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "document/DocumentLinks.h"
 #include "document/ImageEntry.h"
+#include "document/ThumbnailLoader.h"
 #include "picture/bitmap/DisplayBitmap.h"
 #include "picture/decoding/ByteSource.h"
 #include "platform/framework/Document.h"
@@ -17,6 +20,15 @@ class CPictureDecoder;
 // picture. Every picture enters through AddEntry, which refuses files that do
 // not decode. The collection file (.kir) holds the count and then the paths,
 // each a length-prefixed string ending in CR LF.
+//
+// Opening a collection and adding files in bulk run as a load: the thumbnails
+// are made on a CThumbnailLoader's threads while the document, which changes
+// only on the interface thread, takes the finished entries in order, appends
+// them, tells the thumbnail view and steps the progress. With an interface
+// thread link the load goes on in the background, one bounded batch per
+// posted call, and starts only when the interface thread comes round again;
+// without one (the command-line tool, tests) it runs to its end before the
+// call that started it returns.
 class CKiroDoc : public CDocument, public CDecodeProgress {
 public:
     // Every picture is decoded with `decoder`, the application's shared one.
@@ -39,6 +51,20 @@ public:
     // picture is a new blank one. False, and no change, without a current entry.
     bool RemoveCurrentEntry();
 
+    // Adds each file named, and every file below each folder named (walked
+    // recursively where it stands in the list), as a load: the pictures that
+    // decode arrive in that order and mark the collection modified.
+    void StartAdding(std::vector<std::string> paths);
+    // True from the start of a load (opening a collection, adding) to its end.
+    bool IsLoading() const { return load_ != nullptr; }
+    // True while the load under way adds to the collection.
+    bool IsAdding() const { return IsLoading() && loadKind_ == LoadKind::Add; }
+    // Ends the load under way: the entries already in the collection stay,
+    // no other arrives, and no thread of the load is left running.
+    void StopLoading();
+    // Waits for the load under way and takes every entry it makes.
+    void FinishLoading();
+
     // The number of files below `folder` (pictures or not), as AddFolder will try them.
     int CountFolderFiles(const std::string& folder, bool recursive) const;
     // Offers every file below `folder` to AddEntry and steps `frame`'s
@@ -60,6 +86,11 @@ public:
     void SetPictureView(IPictureView* view) { pictureView_ = view; }
     // The frame whose progress display shows a collection loading.
     void SetMainFrame(IProgressFrame* frame) { mainFrame_ = frame; }
+    // Where the finished entries of a load are taken; with none, loads run to
+    // their end at once. A load under way is stopped first.
+    void SetInterfaceThread(IInterfaceThread* thread);
+    // The decoders, store and threads loads make thumbnails with.
+    void SetLoaderOptions(ThumbnailLoaderOptions options) { loaderOptions_ = std::move(options); }
 
     // Decodes `path` into `picture` at the file's own depth and clears its
     // blank flag; false, with nothing shown, when it does not decode.
@@ -67,6 +98,7 @@ public:
     // Decodes the entry's file and stores its thumbnail in it.
     bool BuildThumbnail(ImageEntry& entry);
 
+    void StopBackgroundWork() override { StopLoading(); }
     void DeleteContents() override;
     bool OnNewDocument() override;
     bool OnOpenDocument(const std::string& path) override;
@@ -76,8 +108,20 @@ public:
     void OnProgress(double /*fraction*/) override {}
 
 private:
+    enum class LoadKind { Open, Add };
+
     void StoreEntries(CArchive& archive) const;
     void LoadEntries(CArchive& archive);
+    void AppendEntry(const std::string& path, std::shared_ptr<const gdi::CDibSection> thumbnail);
+    // Starts a load whose progress display is open; `start` hands the loader its paths.
+    void StartLoad(LoadKind kind, std::function<void(CThumbnailLoader&)> start);
+    // Asks, from any thread, for TakeLoadedEntries on the interface thread.
+    void RequestTake();
+    // Appends one batch of finished entries; ends the load after its last.
+    void TakeLoadedEntries();
+    // The progress total follows the number of paths the load has been offered.
+    void FollowOfferedCount();
+    IProgressFrame& Progress() const;
 
     CPictureDecoder& decoder_;
     int currentIndex_ = -1;
@@ -86,6 +130,16 @@ private:
     IPictureView* pictureView_ = nullptr;
     IThumbnailView* thumbnailView_ = nullptr;
     IProgressFrame* mainFrame_ = nullptr;
+
+    ThumbnailLoaderOptions loaderOptions_;
+    std::unique_ptr<CThumbnailLoader> load_;
+    std::function<void(CThumbnailLoader&)> pendingStart_;
+    LoadKind loadKind_ = LoadKind::Open;
+    int progressTotal_ = 0;
+    IInterfaceThread* interfaceThread_ = nullptr;
+    std::atomic<bool> takePosted_ {false};
+    // Calls posted to the interface thread run only while this lives.
+    std::shared_ptr<int> lifeToken_ = std::make_shared<int>(0);
 };
 
 // The entry count of a collection file's first record, read as the C

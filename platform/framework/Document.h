@@ -45,6 +45,9 @@ public:
     // emptied); OnSaveDocument stores the document and writes it in place of
     // the file without ever damaging the old file.
     virtual void DeleteContents() {}
+    // Ends whatever the document still does in the background (a load), so
+    // that it stands still before it is saved or discarded.
+    virtual void StopBackgroundWork() {}
     virtual bool OnNewDocument();
     virtual bool OnOpenDocument(const std::string& path);
     virtual bool OnSaveDocument(const std::string& path);

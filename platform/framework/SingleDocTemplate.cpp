@@ -103,6 +103,8 @@ bool CSingleDocTemplate::SaveModified()
 {
     if (!document_.IsModified())
         return true;
+    // The question, and the save it may lead to, are about the document as it stands.
+    document_.StopBackgroundWork();
     switch (ui_.AskYesNoCancel(texts::Format1(texts::kAskToSave, document_.GetTitle()))) {
     case PromptAnswer::Yes:
         return OnFileSave();

@@ -36,8 +36,8 @@ public:
     bool OnOpenRecentFile(int index);
     // Opens `path` after the save question; false when cancelled or failed.
     bool OpenDocumentFile(const std::string& path);
-    // Asks "… への変更を保存しますか?" when the document is modified; false
-    // when the user cancels or the save fails.
+    // Asks "… への変更を保存しますか?" when the document is modified, after
+    // stopping its background work; false when the user cancels or the save fails.
     bool SaveModified();
 
     // "<document title> - <application title>".

@@ -187,6 +187,7 @@ TEST_F(ViewerTest, AddTakesOnlyPicturesAndRefreshesWhenSomethingWasAdded)
 
     AnswerNextDialog(here, QStringLiteral("\"notes.txt\" \"red.bmp\""));
     AddPictureFiles(Frame(), Document());
+    Document().FinishLoading();
     ASSERT_EQ(Document().GetEntryCount(), 1);
     EXPECT_EQ(Document().GetEntries()[0].name, "red.bmp");
     EXPECT_EQ(Frame().ProgressTotal(), 2);
@@ -198,6 +199,7 @@ TEST_F(ViewerTest, AddTakesOnlyPicturesAndRefreshesWhenSomethingWasAdded)
     QString startedIn;
     AnswerNextDialog(here, QStringLiteral("notes.txt"), &startedIn);
     AddPictureFiles(Frame(), Document());
+    Document().FinishLoading();
     EXPECT_EQ(startedIn, QDir(here).absolutePath());
     EXPECT_EQ(Document().GetEntryCount(), 1);
     EXPECT_TRUE(Frame().ThumbnailView()->item(0)->isSelected());
@@ -210,6 +212,7 @@ TEST_F(ViewerTest, AddFromFolderTriesEveryFileBelowIt)
     folder.Write("top/readme.txt", std::string("text"));
     AnswerNextDialog(QString::fromStdString(folder.Path() + "/top"), QString());
     AddPictureFolder(Frame(), Document());
+    Document().FinishLoading();
     EXPECT_EQ(Document().GetEntryCount(), 2);
     EXPECT_EQ(Frame().ProgressTotal(), 3);
     EXPECT_EQ(Frame().ThumbnailView()->count(), 2);
@@ -270,6 +273,7 @@ TEST_F(ViewerTest, SavesWhereARelativelyOpenedCollectionLiesAfterAddingFromElsew
     QDir::setCurrent(QString::fromStdString(here));
     ui.paths.push_back("rel.kir");
     Run(ID_FILE_OPEN);
+    Document().FinishLoading();
     EXPECT_EQ(Document().GetPathName(), here + "/rel.kir");
     EXPECT_EQ(app->RecentFiles().GetEntries().front(), here + "/rel.kir");
     ASSERT_EQ(Document().GetEntryCount(), 1);
@@ -277,6 +281,7 @@ TEST_F(ViewerTest, SavesWhereARelativelyOpenedCollectionLiesAfterAddingFromElsew
 
     AnswerNextDialog(QString::fromStdString(folder.Path() + "/elsewhere"), QStringLiteral("b.bmp"));
     AddPictureFiles(Frame(), Document());
+    Document().FinishLoading();
     ASSERT_EQ(Document().GetEntryCount(), 2);
     EXPECT_EQ(QDir::currentPath().toStdString(), here);
     Run(ID_FILE_SAVE);
@@ -284,5 +289,6 @@ TEST_F(ViewerTest, SavesWhereARelativelyOpenedCollectionLiesAfterAddingFromElsew
     Run(ID_FILE_NEW);
     ui.paths.push_back(here + "/rel.kir");
     Run(ID_FILE_OPEN);
+    Document().FinishLoading();
     EXPECT_EQ(Document().GetEntryCount(), 2);
 }

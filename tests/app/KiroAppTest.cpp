@@ -86,6 +86,7 @@ TEST_F(ViewerTest, ReopensFromTheRecentlyUsedList)
     Run(ID_FILE_NEW);
     EXPECT_EQ(Document().GetEntryCount(), 0);
     Run(ID_FILE_MRU_FIRST + 1);
+    Document().FinishLoading();
     EXPECT_EQ(Document().GetPathName(), first);
     EXPECT_EQ(Document().GetEntryCount(), 1);
     EXPECT_EQ(Frame().windowTitle(), QStringLiteral("first.kir - Lumo?"));

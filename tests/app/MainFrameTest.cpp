@@ -251,6 +251,7 @@ TEST_F(ViewerTest, RemoveAllOfAnOpenedCollectionLeavesItUnmodified)
     Run(ID_FILE_SAVE_AS);
     ui.paths.push_back(path);
     Run(ID_FILE_OPEN);
+    Document().FinishLoading();
     ASSERT_EQ(Document().GetEntryCount(), 1);
     Run(ID_REMOVE_ALL);
     EXPECT_EQ(Document().GetEntryCount(), 0);

@@ -3,11 +3,42 @@
 #include <cerrno>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+void CallQueue::Post(std::function<void()> call)
+{
+    {
+        std::lock_guard lock(mutex_);
+        calls_.push_back(std::move(call));
+    }
+    posted_.notify_one();
+}
+
+void CallQueue::RunNext()
+{
+    {
+        std::unique_lock lock(mutex_);
+        posted_.wait(lock, [this] { return !calls_.empty(); });
+    }
+    RunPosted();
+}
+
+void CallQueue::RunPosted()
+{
+    for (std::function<void()>& call : Take())
+        call();
+}
+
+std::deque<std::function<void()>> CallQueue::Take()
+{
+    std::lock_guard lock(mutex_);
+    return std::exchange(calls_, {});
+}
 
 ScratchMount::ScratchMount(const std::string& folder, size_t bytes) : folder_(folder)
 {

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -20,6 +24,24 @@ public:
     void SetProgressTotal(int total) override { calls.push_back("total " + std::to_string(total)); }
     void StepProgress() override { calls.push_back("step"); }
     void EndProgress() override { calls.push_back("end"); }
+};
+
+// Stands in for the interface thread's event queue: calls posted from any
+// thread wait until the test, as the interface thread, runs them.
+class CallQueue : public IInterfaceThread {
+public:
+    void Post(std::function<void()> call) override;
+    // Runs the calls posted so far, first waiting for one when there is none.
+    void RunNext();
+    // Runs the calls posted so far, if any.
+    void RunPosted();
+
+private:
+    std::deque<std::function<void()>> Take();
+
+    std::mutex mutex_;
+    std::condition_variable posted_;
+    std::deque<std::function<void()>> calls_;
 };
 
 // A small tmpfs mounted on a folder, unmounted at destruction. Mounting needs

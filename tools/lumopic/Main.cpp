@@ -7,15 +7,14 @@
 #include <string>
 #include <vector>
 
-#include <filesystem>
-
 #include "document/KiroDoc.h"
 #include "document/Thumbnail.h"
+#include "document/UserThumbnailStore.h"
 #include "picture/bitmap/DibSectionBitmap.h"
 #include "picture/bitmap/DisplayBitmap.h"
 #include "picture/decoding/AutoDecoder.h"
 #include "picture/decoding/TextException.h"
-#include "platform/os/FolderListing.h"
+#include "platform/metafile/GuiApplication.h"
 #include "platform/gdi/BitmapFile.h"
 #include "tools/lumopic/PngFileWriter.h"
 
@@ -30,7 +29,7 @@ void PrintUsage()
     std::fputs("usage: lumopic info FILE...\n"
                "       lumopic convert [--depth 0|8|32] IN OUT.png|OUT.bmp\n"
                "       lumopic thumb IN OUT.png\n"
-               "       lumopic collect OUT.kir PATH...\n",
+               "       lumopic collect [--no-cache] OUT.kir PATH...\n",
                stderr);
 }
 
@@ -164,7 +163,7 @@ int RunThumb(int argc, char** argv)
     return kExitOk;
 }
 
-// Counts the files a folder walk tries: the document steps the progress once per file.
+// Counts the files a load tries: the document steps the progress once per file.
 class TriedCounter : public IProgressFrame {
 public:
     void BeginProgress() override {}
@@ -179,24 +178,29 @@ private:
 
 int RunCollect(int argc, char** argv)
 {
+    bool useCache = true;
+    if (argc > 0 && std::strcmp(argv[0], "--no-cache") == 0) {
+        useCache = false;
+        --argc;
+        ++argv;
+    }
     if (argc < 2) {
         PrintUsage();
         return kExitUsage;
     }
+    // Metafiles draw text through a Qt GUI application, which must exist
+    // before the decoding threads start.
+    metafile::EnsureGuiApplication();
+    std::unique_ptr<IThumbnailStore> store = useCache ? OpenUserThumbnailStore() : nullptr;
     CAutoDecoder decoder;
     CKiroDoc document(decoder);
+    document.SetLoaderOptions({{}, store.get(), 0});
     document.OnNewDocument();
     TriedCounter counter;
-    for (int i = 1; i < argc; ++i) {
-        // Paths are stored as the add commands give them: absolute.
-        std::string path = std::filesystem::absolute(argv[i]).string();
-        if (os::IdentifyFolder(path)) {
-            document.AddFolder(&counter, path, true);
-        } else {
-            document.AddEntry(path);
-            counter.StepProgress();
-        }
-    }
+    document.SetMainFrame(&counter);
+    // Without an interface thread the load runs to its end here.
+    document.StartAdding({argv + 1, argv + argc});
+    document.SetMainFrame(nullptr);
     if (!document.OnSaveDocument(argv[0])) {
         std::fprintf(stderr, "lumopic: %s\n", document.GetLastErrorText().c_str());
         return kExitUsage;
