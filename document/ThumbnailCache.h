@@ -20,8 +20,8 @@
 // damaged, another program's) makes the cache find nothing; no call throws.
 //
 // Stores and uses wait in memory and are written together, in one
-// transaction, once enough have gathered or the oldest has waited a while,
-// and at Flush and destruction. Each write then drops the least recently used
+// transaction, once enough have gathered, at the first call after the oldest
+// has waited a while, and at Flush and destruction. Each write then drops the least recently used
 // rows beyond the capacity. Calls may come from several threads at once.
 class CThumbnailCache : public IThumbnailStore {
 public:
