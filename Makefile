@@ -5,7 +5,7 @@ ASAN_BUILD := build-asan
 FUZZ_BUILD := build-fuzz
 BENCH_BUILD := build-bench
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := decode_memory decode_file load_collection metafile_player
+FUZZ_TARGETS := decode_memory decode_file load_collection metafile_player thumbnail_cache
 CMAKE := cmake -G Ninja -Wno-dev
 
 .PHONY: deps build run test bench fuzz samples clean
@@ -51,6 +51,7 @@ fuzz: deps
 # Rewrites the bundled sample pictures and the fuzzing seeds with the test writers.
 samples: build
 	./$(BUILD)/tests/lumo_make_fixtures samples fuzz/corpus
+	./$(BUILD)/tests/lumo_make_cache_seeds fuzz/corpus/thumbnail_cache
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

@@ -10,6 +10,9 @@ class CPictureDecoder;
 
 constexpr int kThumbnailWidth = 100;
 constexpr int kThumbnailHeight = 75;
+// Raised whenever thumbnails come out differently for the same file, so
+// thumbnails kept from before are made again.
+constexpr int kThumbnailFormatVersion = 2;
 
 // Where a picture lands in its thumbnail: shrunk (never enlarged) by `scale`
 // to fit 100 x 75, centred, at (x, y), `width` x `height` pixels.
