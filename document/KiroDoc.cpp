@@ -7,6 +7,7 @@
 
 #include "document/FolderWalk.h"
 #include "document/Thumbnail.h"
+#include "document/ThumbnailStore.h"
 #include "picture/decoding/PictureDecoder.h"
 #include "picture/decoding/TextException.h"
 #include "picture/decoding/Trace.h"
@@ -160,6 +161,8 @@ void CKiroDoc::StopLoading()
         return;
     load_.reset();
     pendingStart_ = nullptr;
+    if (loaderOptions_.store != nullptr)
+        loaderOptions_.store->Flush();
     Progress().EndProgress();
 }
 

@@ -41,7 +41,7 @@ public:
     Found Find(const os::FileStamp& file, std::unique_ptr<gdi::CDibSection>& thumbnail) override;
     void Store(const os::FileStamp& file, const gdi::CDibSection* thumbnail) override;
     // Writes everything stored and used so far.
-    void Flush();
+    void Flush() override;
     // False when the cache runs without a file.
     bool IsUsable();
 

@@ -20,4 +20,6 @@ public:
     // Keeps the thumbnail made of the file in the state `file` names; null
     // when the file did not decode.
     virtual void Store(const os::FileStamp& file, const gdi::CDibSection* thumbnail) = 0;
+    // Makes what was stored so far last beyond this process; called when a load ends.
+    virtual void Flush() = 0;
 };

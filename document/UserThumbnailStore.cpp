@@ -1,8 +1,11 @@
 #include "document/UserThumbnailStore.h"
 
+#include "document/ThumbnailCache.h"
+
 std::unique_ptr<IThumbnailStore> OpenUserThumbnailStore()
 {
-    // The one place where the persistent thumbnail cache is to be opened.
-    // Until it is, loads decode every file.
-    return nullptr;
+    std::string file = CThumbnailCache::DefaultFile();
+    if (file.empty())
+        return nullptr;
+    return std::make_unique<CThumbnailCache>(file);
 }

@@ -121,7 +121,14 @@ public:
         stored[file.path] = {file, thumbnail != nullptr ? std::shared_ptr(CopyOf(*thumbnail)) : nullptr};
     }
 
+    void Flush() override
+    {
+        std::lock_guard lock(mutex_);
+        flushedWith = stored.size();
+    }
+
     std::map<std::string, Kept> held;
+    size_t flushedWith = 0;  // what had been stored at the last flush
     std::vector<std::string> asked;
     std::map<std::string, Kept> stored;
 
@@ -290,4 +297,5 @@ TEST_F(CollectionLoadTest, AStoreIsAskedFirstAndToldWhatEachFileGave)
     }
     EXPECT_EQ(store.stored[notes].stamp, stampOf(notes));
     EXPECT_EQ(store.stored[notes].thumbnail, nullptr);
+    EXPECT_EQ(store.flushedWith, 3u);  // the load's end makes it last
 }
