@@ -33,7 +33,9 @@ void Lumo(benchmark::State& state, int kind)
 
 void Libjpeg(benchmark::State& state, int kind)
 {
-    BenchBare(state, Jpeg(kind), DecodeJpegBare);
+    BenchBare(state, Jpeg(kind), [](const std::vector<uint8_t>& bytes, const RowDestination& destination) {
+        return DecodeJpegBare(bytes, destination);
+    });
 }
 
 void Stb(benchmark::State& state, int kind)

@@ -79,9 +79,12 @@ private:
         return (static_cast<int64_t>(side) + denominator - 1) / denominator;
     }
 
+    // A reduced picture is refused whenever the whole one would be, so that
+    // reducing changes no result.
     void CreateBitmap()
     {
         ChooseDestinationDepth(IsGrey() ? 8 : 32, wantedDepth_);
+        CheckBitmapSize(info_.image_width, info_.image_height, wantedDepth_);
         bitmap_.Create(static_cast<int>(info_.output_width), static_cast<int>(info_.output_height), wantedDepth_,
                        false);
     }

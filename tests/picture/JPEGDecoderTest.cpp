@@ -333,6 +333,17 @@ TEST(JPEGDecoder, PicturesBeyondTheBitmapLimitsAreRefusedBeforeDecoding)
     EXPECT_EQ(result.code, PE_ALLOC_FAILED);
     EXPECT_EQ(result.text, "Out of memory creating bitmap.");
     EXPECT_TRUE(DecodeBytes(decoder, WriteJpeg(Scene(1))).Ok());
+
+    // Reduced to 1/8 it would fit, and is refused all the same.
+    CMemoryByteSource source;
+    source.OpenMemory(bytes.data(), bytes.size());
+    CPlainBitmap reduced;
+    try {
+        decoder.DecodeReduced(source, reduced, 0, {200, 150});
+        ADD_FAILURE() << "a reduced decode took the picture";
+    } catch (const CTextException& error) {
+        EXPECT_EQ(error.GetCode(), PE_ALLOC_FAILED);
+    }
 }
 
 TEST(JPEGDecoder, ProgressComesFromTheLibraryAndMayStopTheDecode)
