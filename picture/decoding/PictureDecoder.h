@@ -12,6 +12,7 @@
 // A palette a decoder allocates and hands back; the decoder base frees it.
 using PaletteBuffer = std::unique_ptr<BgraPixel[]>;
 
+// A picture's width and height in pixels.
 struct PictureSize {
     int width = 0;
     int height = 0;
