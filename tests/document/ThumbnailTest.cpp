@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <future>
 
 #include "document/KiroDoc.h"
 #include "document/Thumbnail.h"
 #include "picture/decoding/AutoDecoder.h"
+#include "picture/decoding/DecodingThreads.h"
 #include "platform/gdi/Colors.h"
+#include "tests/fixtures/Fixtures.h"
 #include "tests/support/BmpWriter.h"
 #include "tests/support/JpegWriter.h"
 #include "tests/support/TempFolder.h"
@@ -245,4 +248,42 @@ TEST(Thumbnail, ReducedJpegDecodesKeepTheGeometryDepthAndBackgroundOfTheWholePic
             }
     }
     gdi::ResetSysColors();
+}
+
+// Decoding threads, each with its own decoder, make thumbnails side by side
+// exactly as one thread alone makes them.
+TEST(Thumbnail, ThreadsWithDecodersOfTheirOwnMakeTheSameThumbnails)
+{
+    TempFolder folder;
+    std::vector<std::string> paths;
+    for (const Fixture& sample : AllFixtures().samples)
+        paths.push_back(folder.Write(sample.name, sample.bytes));
+    PrepareDecodingThreads();
+    // Each thumbnail's colour table and bits, made starting at file `start`.
+    auto thumbnailsFrom = [&](size_t start) {
+        CAutoDecoder decoder;
+        std::vector<std::vector<uint8_t>> thumbnails(paths.size());
+        for (size_t n = 0; n < paths.size(); ++n) {
+            size_t i = (start + n) % paths.size();
+            std::unique_ptr<gdi::CDibSection> thumbnail = MakeFileThumbnail(decoder, paths[i]);
+            if (!thumbnail)
+                continue;
+            const auto* colors = reinterpret_cast<const uint8_t*>(thumbnail->ColorTable().data());
+            thumbnails[i].assign(colors, colors + 4 * thumbnail->ColorTable().size());
+            thumbnails[i].insert(thumbnails[i].end(), thumbnail->Bits(),
+                                 thumbnail->Bits() + thumbnail->Stride() * thumbnail->Height());
+        }
+        return thumbnails;
+    };
+    std::vector<std::vector<uint8_t>> expected = thumbnailsFrom(0);
+    std::vector<std::future<std::vector<std::vector<uint8_t>>>> threads;
+    for (size_t start : {size_t {0}, paths.size() / 3, 2 * paths.size() / 3})
+        threads.push_back(std::async(std::launch::async, thumbnailsFrom, start));
+    for (auto& thread : threads) {
+        std::vector<std::vector<uint8_t>> thumbnails = thread.get();
+        for (size_t i = 0; i < paths.size(); ++i) {
+            EXPECT_FALSE(expected[i].empty()) << paths[i];
+            EXPECT_EQ(thumbnails[i], expected[i]) << paths[i];
+        }
+    }
 }
