@@ -2,10 +2,15 @@
 
 BUILD := build
 ASAN_BUILD := build-asan
+TSAN_BUILD := build-tsan
 FUZZ_BUILD := build-fuzz
 BENCH_BUILD := build-bench
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := decode_memory decode_file load_collection metafile_player thumbnail_cache
+# The ThreadSanitizer build runs the tests of everything a decoding thread
+# touches, less the corpus comparisons, which start no thread and cost most.
+TSAN_TESTS := lumo_platform_tests lumo_picture_tests lumo_document_tests
+TSAN_SKIPPED := Corpus
 CMAKE := cmake -G Ninja -Wno-dev
 
 .PHONY: deps build run test bench fuzz samples clean
@@ -30,6 +35,10 @@ test: build
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 		ctest --test-dir $(ASAN_BUILD) --output-on-failure -j 2
+	@$(CMAKE) -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMO_TSAN=ON > /dev/null
+	cmake --build $(TSAN_BUILD) --target $(TSAN_TESTS)
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/tsan.supp \
+		ctest --test-dir $(TSAN_BUILD) --output-on-failure -j 2 -E '$(TSAN_SKIPPED)'
 
 bench: deps
 	@$(CMAKE) -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DLUMO_BENCH=ON > /dev/null
@@ -54,4 +63,4 @@ samples: build
 	./$(BUILD)/tests/lumo_make_cache_seeds fuzz/corpus/thumbnail_cache
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

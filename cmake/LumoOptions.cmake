@@ -1,6 +1,7 @@
 # Compiler settings shared by every target of the project.
 
 option(LUMO_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(LUMO_TSAN "Build with ThreadSanitizer (the library, document and platform tests only)" OFF)
 option(LUMO_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
 option(LUMO_WITH_QT "Build the layers that use Qt (metafile player, framework, views, viewer)" ON)
 option(LUMO_BENCH "Build the benchmarks" OFF)
@@ -19,6 +20,14 @@ add_compile_options(-Wall -Wextra -Werror)
 if(LUMO_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
     add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(LUMO_TSAN)
+    if(LUMO_SANITIZE OR LUMO_FUZZ)
+        message(FATAL_ERROR "LUMO_TSAN cannot be combined with LUMO_SANITIZE or LUMO_FUZZ")
+    endif()
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
 endif()
 
 if(LUMO_FUZZ)

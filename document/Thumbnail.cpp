@@ -30,6 +30,11 @@ ThumbnailPlacement PlaceThumbnail(int pictureWidth, int pictureHeight)
 
 std::unique_ptr<gdi::CDibSection> MakeThumbnail(CDisplayBitmap& picture)
 {
+    return MakeThumbnail(picture, {picture.GetWidth(), picture.GetHeight()});
+}
+
+std::unique_ptr<gdi::CDibSection> MakeThumbnail(CDisplayBitmap& picture, PictureSize fullSize)
+{
     gdi::BitmapInfoHeader header = *picture.GetBitmapInfo();
     header.width = kThumbnailWidth;
     header.height = kThumbnailHeight;
@@ -40,8 +45,8 @@ std::unique_ptr<gdi::CDibSection> MakeThumbnail(CDisplayBitmap& picture)
     gdi::CMemoryDC dc;
     dc.SelectBitmap(thumbnail.get());
     dc.FillRect({0, 0, kThumbnailWidth, kThumbnailHeight}, gdi::GetSysColor(gdi::COLOR_BTNFACE));
-    ThumbnailPlacement place = PlaceThumbnail(picture.GetWidth(), picture.GetHeight());
-    picture.StretchDrawByFactor(dc, place.x, place.y, place.scale, gdi::SRCCOPY);
+    ThumbnailPlacement place = PlaceThumbnail(fullSize.width, fullSize.height);
+    picture.StretchDraw(dc, place.x, place.y, place.width, place.height, gdi::SRCCOPY);
     dc.SelectBitmap(nullptr);
     return thumbnail;
 }
@@ -50,9 +55,9 @@ std::unique_ptr<gdi::CDibSection> MakeFileThumbnail(CPictureDecoder& decoder, co
 {
     try {
         CDisplayBitmap picture;
-        decoder.DecodeFile(path.c_str(), picture, 0, nullptr);
+        PictureSize fullSize = decoder.DecodeFileReduced(path.c_str(), picture, 0, kThumbnailSourceSize);
         picture.SetBlank(false);
-        return MakeThumbnail(picture);
+        return MakeThumbnail(picture, fullSize);
     } catch (const CTextException&) {
         return nullptr;
     }

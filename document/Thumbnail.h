@@ -3,10 +3,10 @@
 #include <memory>
 #include <string>
 
+#include "picture/decoding/PictureDecoder.h"
 #include "platform/gdi/DibSection.h"
 
 class CDisplayBitmap;
-class CPictureDecoder;
 
 constexpr int kThumbnailWidth = 100;
 constexpr int kThumbnailHeight = 75;
@@ -30,7 +30,16 @@ ThumbnailPlacement PlaceThumbnail(int pictureWidth, int pictureHeight);
 // depth and colour table, filled with the button-face colour, the picture
 // drawn into it through DrawDib. Null when the memory is not there.
 std::unique_ptr<gdi::CDibSection> MakeThumbnail(CDisplayBitmap& picture);
+// The same for a picture decoded reduced from one of `fullSize`: it is drawn
+// into the very rectangle the whole picture would fill.
+std::unique_ptr<gdi::CDibSection> MakeThumbnail(CDisplayBitmap& picture, PictureSize fullSize);
 
-// The thumbnail of the picture in the file at `path`, decoded with `decoder`;
-// null when the file does not decode or the memory is not there.
+// The size below which a thumbnail's picture is not reduced while decoding:
+// twice the thumbnail's in both directions, so the box averaging of the
+// drawing still has detail to work on.
+constexpr PictureSize kThumbnailSourceSize {2 * kThumbnailWidth, 2 * kThumbnailHeight};
+
+// The thumbnail of the picture in the file at `path`, decoded with `decoder`
+// no larger than kThumbnailSourceSize needs; null when the file does not
+// decode or the memory is not there.
 std::unique_ptr<gdi::CDibSection> MakeFileThumbnail(CPictureDecoder& decoder, const std::string& path);

@@ -51,11 +51,16 @@ void CheckCreateArguments(int width, int height, int bitsPerPixel)
 {
     if (bitsPerPixel != 1 && bitsPerPixel != 8 && bitsPerPixel != 32)
         throw CTextException(PE_FORMAT_ERROR, "Bitmaps have 1, 8 or 32 bits per pixel.");
-    if (width < 1 || height < 1 || !FitsBitmapLimits(width, height, bitsPerPixel))
-        throw CTextException(PE_ALLOC_FAILED, "Out of memory creating bitmap.");
+    CheckBitmapSize(width, height, bitsPerPixel);
 }
 
 }  // namespace
+
+void CheckBitmapSize(int64_t width, int64_t height, int bitsPerPixel)
+{
+    if (width < 1 || height < 1 || !FitsBitmapLimits(width, height, bitsPerPixel))
+        throw CTextException(PE_ALLOC_FAILED, "Out of memory creating bitmap.");
+}
 
 bool FitsBitmapLimits(int64_t width, int64_t height, int bitsPerPixel)
 {

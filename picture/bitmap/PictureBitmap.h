@@ -14,6 +14,8 @@ constexpr int64_t kMaxBitmapBytes = int64_t {1} << 30;
 // Whether a picture of that size and depth stays within the limits, so that
 // decoders can refuse a size before they allocate anything for it.
 bool FitsBitmapLimits(int64_t width, int64_t height, int bitsPerPixel);
+// Throws what Create throws for a size it refuses (empty or beyond the limits).
+void CheckBitmapSize(int64_t width, int64_t height, int bitsPerPixel);
 
 // The in-memory picture every decoder fills: 1, 8 or 32 bits per pixel, a
 // palette of 2 or 256 entries for 1 and 8 bits, an alpha flag for 32 bits, and

@@ -195,9 +195,8 @@ void CAutoDecoder::PositionAtEpsPreview(CByteSource& source) const
     source.Read(static_cast<size_t>(offset));
 }
 
-void CAutoDecoder::Decode(CByteSource& source, CPictureBitmap& bitmap, int wantedDepth)
+CPictureDecoder& CAutoDecoder::DecoderAt(CByteSource& source) const
 {
-    CheckWantedDepth(wantedDepth);
     PictureFormat format = FormatOf(source);
     if (format == PF_UNKNOWN)
         ThrowDecodeError(PE_UNKNOWN_FILE_TYPE, "Unknown file type.");
@@ -207,5 +206,18 @@ void CAutoDecoder::Decode(CByteSource& source, CPictureBitmap& bitmap, int wante
     CPictureDecoder* decoder = DecoderFor(format);
     if (decoder == nullptr)
         ThrowDecodeError(PE_UNSUPPORTED, "Library not compiled for this file type.");
-    decoder->Decode(source, bitmap, wantedDepth);
+    return *decoder;
+}
+
+void CAutoDecoder::Decode(CByteSource& source, CPictureBitmap& bitmap, int wantedDepth)
+{
+    CheckWantedDepth(wantedDepth);
+    DecoderAt(source).Decode(source, bitmap, wantedDepth);
+}
+
+PictureSize CAutoDecoder::DecodeReduced(CByteSource& source, CPictureBitmap& bitmap, int wantedDepth,
+                                        PictureSize enough)
+{
+    CheckWantedDepth(wantedDepth);
+    return DecoderAt(source).DecodeReduced(source, bitmap, wantedDepth, enough);
 }

@@ -31,6 +31,8 @@ public:
     ~CAutoDecoder() override;
 
     void Decode(CByteSource& source, CPictureBitmap& bitmap, int wantedDepth) override;
+    PictureSize DecodeReduced(CByteSource& source, CPictureBitmap& bitmap, int wantedDepth,
+                              PictureSize enough) override;
 
     // The format of data whose first bytes are `header` (as many as there are,
     // up to the 526 the tests look at) and whose total size is `size`.
@@ -41,6 +43,8 @@ public:
     static constexpr size_t kDetectionBytes = 526;
 
 private:
+    // Recognises the format, positions the source at its data and names the decoder.
+    CPictureDecoder& DecoderAt(CByteSource& source) const;
     PictureFormat FormatOf(CByteSource& source) const;
     CPictureDecoder* DecoderFor(PictureFormat format) const;
     void PositionAtEpsPreview(CByteSource& source) const;

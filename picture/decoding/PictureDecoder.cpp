@@ -25,6 +25,20 @@ void ReportingOutOfMemory(Work&& work)
     }
 }
 
+// Opens the file, runs `decode` on it and closes it again.
+template <typename Decode>
+void DecodingFile(const char* path, CDecodeProgress* progress, Decode&& decode)
+{
+    ReportingOutOfMemory([&] {
+        WriteTrace(1, FormatText("--- Decoding file %s. ---\n", path));
+        CMappedFileSource source(progress);
+        if (int code = source.OpenFile(path); code != PE_OK)
+            ThrowDecodeError(code, FormatText("Opening %s failed", path));
+        decode(source);
+        source.Close();
+    });
+}
+
 }  // namespace
 
 CPictureDecoder::~CPictureDecoder()
@@ -35,14 +49,23 @@ CPictureDecoder::~CPictureDecoder()
 void CPictureDecoder::DecodeFile(const char* path, CPictureBitmap& bitmap, int wantedDepth,
                                  CDecodeProgress* progress)
 {
-    ReportingOutOfMemory([&] {
-        WriteTrace(1, FormatText("--- Decoding file %s. ---\n", path));
-        CMappedFileSource source(progress);
-        if (int code = source.OpenFile(path); code != PE_OK)
-            ThrowDecodeError(code, FormatText("Opening %s failed", path));
-        Decode(source, bitmap, wantedDepth);
-        source.Close();
-    });
+    DecodingFile(path, progress, [&](CByteSource& source) { Decode(source, bitmap, wantedDepth); });
+}
+
+PictureSize CPictureDecoder::DecodeFileReduced(const char* path, CPictureBitmap& bitmap, int wantedDepth,
+                                               PictureSize enough)
+{
+    PictureSize size;
+    DecodingFile(path, nullptr,
+                 [&](CByteSource& source) { size = DecodeReduced(source, bitmap, wantedDepth, enough); });
+    return size;
+}
+
+PictureSize CPictureDecoder::DecodeReduced(CByteSource& source, CPictureBitmap& bitmap, int wantedDepth,
+                                           PictureSize /*enough*/)
+{
+    Decode(source, bitmap, wantedDepth);
+    return {bitmap.GetWidth(), bitmap.GetHeight()};
 }
 
 void CPictureDecoder::DecodeMemory(const uint8_t* data, size_t size, CPictureBitmap& bitmap, int wantedDepth,

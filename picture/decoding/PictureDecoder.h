@@ -12,6 +12,13 @@
 // A palette a decoder allocates and hands back; the decoder base frees it.
 using PaletteBuffer = std::unique_ptr<BgraPixel[]>;
 
+// A picture's width and height in pixels.
+struct PictureSize {
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const PictureSize&, const PictureSize&) = default;
+};
+
 // Base of every format decoder: opens the data source, calls the format's
 // DecodeImage, and always releases what it opened. Failures arrive as
 // CTextException, running out of memory included (PE_ALLOC_FAILED from
@@ -25,6 +32,16 @@ public:
     virtual void DecodeMemory(const uint8_t* data, size_t size, CPictureBitmap& bitmap, int wantedDepth,
                               void* unused = nullptr);
     virtual void Decode(CByteSource& source, CPictureBitmap& bitmap, int wantedDepth);
+
+    // Decodes for a picture that is wanted no larger than `enough`: a format
+    // that can leave detail out while decoding (JPEG, by its DCT scaling) may
+    // give a bitmap reduced to as little as `enough` in both directions; the
+    // others give the whole picture. Returns the picture's own size, of which
+    // the bitmap is the whole or a reduction. The wanted depth is honoured as
+    // by DecodeFile.
+    PictureSize DecodeFileReduced(const char* path, CPictureBitmap& bitmap, int wantedDepth, PictureSize enough);
+    virtual PictureSize DecodeReduced(CByteSource& source, CPictureBitmap& bitmap, int wantedDepth,
+                                      PictureSize enough);
 
 protected:
     CPictureDecoder() = default;

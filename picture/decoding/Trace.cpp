@@ -1,16 +1,27 @@
 #include "picture/decoding/Trace.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
+#include <mutex>
 
 namespace {
-int g_traceLevel = 0;
+
+// Decoders on several threads trace at once: the file's name and every write
+// are kept under one lock, so texts never interleave. The level is read
+// without it, as nearly every call is below it.
+std::atomic<int> g_traceLevel = 0;
+std::mutex g_traceMutex;
 std::string g_traceFile;
+
 }  // namespace
 
 void WriteTrace(int level, const std::string& text)
 {
-    if (level > g_traceLevel || g_traceFile.empty())
+    if (level > g_traceLevel.load(std::memory_order_relaxed))
+        return;
+    std::lock_guard<std::mutex> lock(g_traceMutex);
+    if (g_traceFile.empty())
         return;
     if (FILE* file = std::fopen(g_traceFile.c_str(), "a")) {
         std::fputs(text.c_str(), file);
@@ -20,11 +31,12 @@ void WriteTrace(int level, const std::string& text)
 
 void SetTraceLevel(int level)
 {
-    g_traceLevel = level;
+    g_traceLevel.store(level, std::memory_order_relaxed);
 }
 
 void SetTraceFile(const std::string& path)
 {
+    std::lock_guard<std::mutex> lock(g_traceMutex);
     g_traceFile = path;
 }
 

@@ -1,5 +1,6 @@
 #include "picture/formats/JPEGDecoder.h"
 
+#include <optional>
 #include <vector>
 
 #include "picture/decoding/TextException.h"
@@ -10,16 +11,22 @@ namespace {
 
 class JpegReader {
 public:
-    JpegReader(CJpegSession& session, CPictureBitmap& bitmap, int& wantedDepth, CByteSource& source)
-        : session_(session), info_(session.Info()), bitmap_(bitmap), wantedDepth_(wantedDepth), source_(source)
+    JpegReader(CJpegSession& session, CPictureBitmap& bitmap, int& wantedDepth, CByteSource& source,
+               std::optional<PictureSize> enough)
+        : session_(session), info_(session.Info()), bitmap_(bitmap), wantedDepth_(wantedDepth), source_(source),
+          enough_(enough)
     {
     }
 
-    void Decode()
+    // Returns the picture's own size.
+    PictureSize Decode()
     {
         session_.Attach(source_);
         session_.ReadHeader();
         SetOptions();
+        if (enough_)
+            ChooseReduction(*enough_);
+        session_.CalculateOutputSize();
         // The bitmap is made before the library sizes its own buffers, so that
         // a picture beyond the bitmap limits is refused before anything big exists.
         CreateBitmap();
@@ -34,6 +41,7 @@ public:
             ReadColourRows();
         session_.Finish();
         WriteTrace(3, "Decoding finished.\n");
+        return {static_cast<int>(info_.image_width), static_cast<int>(info_.image_height)};
     }
 
 private:
@@ -41,8 +49,8 @@ private:
     // CMYK pictures, and YCCK ones, which the library turns into CMYK.
     bool IsInk() const { return info_.out_color_space == JCS_CMYK; }
 
-    // Plain upsampling and the floating-point transform; no scaling or
-    // quantising. Colour the library gives as RGB arrives four bytes a pixel.
+    // Plain upsampling and the floating-point transform; no quantising.
+    // Colour the library gives as RGB arrives four bytes a pixel.
     void SetOptions()
     {
         info_.do_fancy_upsampling = FALSE;
@@ -51,10 +59,33 @@ private:
             info_.out_color_space = JCS_EXT_RGBX;
     }
 
+    // The smallest of the transform's reductions (1/2, 1/4, 1/8) that still
+    // gives `enough` in both directions, if any: the library then computes
+    // only that many pixels of each block.
+    void ChooseReduction(PictureSize enough)
+    {
+        for (unsigned denominator : {8u, 4u, 2u})
+            if (ReducedSide(info_.image_width, denominator) >= enough.width &&
+                ReducedSide(info_.image_height, denominator) >= enough.height) {
+                info_.scale_num = 1;
+                info_.scale_denom = denominator;
+                return;
+            }
+    }
+
+    // A side reduced by 1 / denominator, rounded up as the library rounds it.
+    static int64_t ReducedSide(JDIMENSION side, unsigned denominator)
+    {
+        return (static_cast<int64_t>(side) + denominator - 1) / denominator;
+    }
+
+    // A reduced picture is refused whenever the whole one would be, so that
+    // reducing changes no result.
     void CreateBitmap()
     {
         ChooseDestinationDepth(IsGrey() ? 8 : 32, wantedDepth_);
-        bitmap_.Create(static_cast<int>(info_.image_width), static_cast<int>(info_.image_height), wantedDepth_,
+        CheckBitmapSize(info_.image_width, info_.image_height, wantedDepth_);
+        bitmap_.Create(static_cast<int>(info_.output_width), static_cast<int>(info_.output_height), wantedDepth_,
                        false);
     }
 
@@ -145,6 +176,7 @@ private:
     CPictureBitmap& bitmap_;
     int& wantedDepth_;
     CByteSource& source_;
+    std::optional<PictureSize> enough_;
 };
 
 }  // namespace
@@ -156,8 +188,21 @@ CJPEGDecoder::~CJPEGDecoder() = default;
 void CJPEGDecoder::DecodeImage(CPictureBitmap& bitmap, PaletteBuffer& /*paletteOut*/, int& wantedDepth,
                                CByteSource& source)
 {
+    Read(source, bitmap, wantedDepth, std::nullopt);
+}
+
+PictureSize CJPEGDecoder::DecodeReduced(CByteSource& source, CPictureBitmap& bitmap, int wantedDepth,
+                                        PictureSize enough)
+{
+    CheckWantedDepth(wantedDepth);
+    return Read(source, bitmap, wantedDepth, enough);
+}
+
+PictureSize CJPEGDecoder::Read(CByteSource& source, CPictureBitmap& bitmap, int& wantedDepth,
+                               std::optional<PictureSize> enough)
+{
     try {
-        JpegReader(*session_, bitmap, wantedDepth, source).Decode();
+        return JpegReader(*session_, bitmap, wantedDepth, source, enough).Decode();
     } catch (...) {
         session_->Abort();
         throw;

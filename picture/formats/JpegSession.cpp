@@ -66,6 +66,11 @@ void CJpegSession::ReadHeader()
     Guarded([this] { jpeg_read_header(&info_, TRUE); });
 }
 
+void CJpegSession::CalculateOutputSize()
+{
+    Guarded([this] { jpeg_calc_output_dimensions(&info_); });
+}
+
 void CJpegSession::Start()
 {
     Guarded([this] { jpeg_start_decompress(&info_); });

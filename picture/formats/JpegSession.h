@@ -25,6 +25,8 @@ public:
     // source's unread bytes and its progress monitor reporting to the source.
     void Attach(CByteSource& source);
     void ReadHeader();
+    // Sets the output size from the header and the scaling asked for.
+    void CalculateOutputSize();
     void Start();
     // Reads the next scanline into `row`, which holds a line of the output.
     void ReadScanline(uint8_t* row);

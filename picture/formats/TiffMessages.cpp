@@ -11,8 +11,10 @@
 
 namespace {
 
-std::mutex g_errorMutex;
-char g_errorText[kTiffMessageLimit] = "";
+// libtiff calls the handlers on the thread whose decode failed, so each
+// thread keeps its own last error and decodes on other threads cannot
+// change the text of its failure.
+thread_local char t_errorText[kTiffMessageLimit] = "";
 
 // The message with a line break, cut so that both fit the limit.
 std::string FormatMessage(const char* format, va_list args)
@@ -33,10 +35,7 @@ void OnTiffError(const char* /*module*/, const char* format, va_list args) noexc
 {
     try {
         std::string message = FormatMessage(format, args);
-        {
-            std::lock_guard<std::mutex> lock(g_errorMutex);
-            std::snprintf(g_errorText, sizeof g_errorText, "%s", message.c_str());
-        }
+        std::snprintf(t_errorText, sizeof t_errorText, "%s", message.c_str());
         WriteTrace(0, message);
     } catch (...) {
     }
@@ -67,12 +66,10 @@ void InstallTiffMessageHandlers()
 
 std::string LastTiffError()
 {
-    std::lock_guard<std::mutex> lock(g_errorMutex);
-    return g_errorText;
+    return t_errorText;
 }
 
 void ClearTiffError()
 {
-    std::lock_guard<std::mutex> lock(g_errorMutex);
-    g_errorText[0] = '\0';
+    t_errorText[0] = '\0';
 }

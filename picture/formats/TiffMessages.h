@@ -4,7 +4,7 @@
 #include <string>
 
 // libtiff reports through process-wide handlers. Ours keep the most recent
-// error in one shared text (cut to kTiffMessageLimit - 1 characters) and send
+// error of each thread (cut to kTiffMessageLimit - 1 characters) and send
 // errors to the trace at level 0 and warnings at level 2; warnings never stop
 // a decode.
 
@@ -13,6 +13,7 @@ constexpr size_t kTiffMessageLimit = 1024;
 // Installs the handlers; only the first call does anything, whatever thread makes it.
 void InstallTiffMessageHandlers();
 
-// The most recent libtiff error, ending in a line break; empty when there was none.
+// The most recent libtiff error on this thread, ending in a line break; empty
+// when there was none.
 std::string LastTiffError();
 void ClearTiffError();

@@ -1,12 +1,14 @@
 #include "platform/gdi/Colors.h"
 
 #include <array>
+#include <atomic>
 #include <cstddef>
+#include <utility>
 
 namespace gdi {
 namespace {
 
-std::array<ColorRef, SYS_COLOR_COUNT> DefaultColors()
+constexpr std::array<ColorRef, SYS_COLOR_COUNT> DefaultColors()
 {
     std::array<ColorRef, SYS_COLOR_COUNT> colors {};
     colors.fill(Rgb(192, 192, 192));
@@ -23,7 +25,18 @@ std::array<ColorRef, SYS_COLOR_COUNT> DefaultColors()
     return colors;
 }
 
-std::array<ColorRef, SYS_COLOR_COUNT> g_colors = DefaultColors();
+using ColorTable = std::array<std::atomic<ColorRef>, SYS_COLOR_COUNT>;
+
+template <size_t... Index>
+constexpr ColorTable DefaultTable(std::index_sequence<Index...>)
+{
+    constexpr std::array<ColorRef, SYS_COLOR_COUNT> colors = DefaultColors();
+    return {{colors[Index]...}};
+}
+
+// Thumbnails are filled with a system colour on decoding threads while the
+// interface thread may set the colours anew: each entry is read and written whole.
+ColorTable g_colors = DefaultTable(std::make_index_sequence<SYS_COLOR_COUNT>());
 
 }  // namespace
 
@@ -31,18 +44,20 @@ ColorRef GetSysColor(int index)
 {
     if (index < 0 || index >= SYS_COLOR_COUNT)
         return 0;
-    return g_colors[static_cast<size_t>(index)];
+    return g_colors[static_cast<size_t>(index)].load(std::memory_order_relaxed);
 }
 
 void SetSysColor(int index, ColorRef color)
 {
     if (index >= 0 && index < SYS_COLOR_COUNT)
-        g_colors[static_cast<size_t>(index)] = color;
+        g_colors[static_cast<size_t>(index)].store(color, std::memory_order_relaxed);
 }
 
 void ResetSysColors()
 {
-    g_colors = DefaultColors();
+    std::array<ColorRef, SYS_COLOR_COUNT> colors = DefaultColors();
+    for (size_t i = 0; i < colors.size(); ++i)
+        g_colors[i].store(colors[i], std::memory_order_relaxed);
 }
 
 }  // namespace gdi

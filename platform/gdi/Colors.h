@@ -41,7 +41,8 @@ enum SysColor {
 };
 
 // The system colours start as the classic desktop scheme; the application
-// replaces them with its widget style's colours at start-up.
+// replaces them with its widget style's colours at start-up. Any thread may
+// read them while another sets them.
 ColorRef GetSysColor(int index);
 void SetSysColor(int index, ColorRef color);
 void ResetSysColors();

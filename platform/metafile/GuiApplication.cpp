@@ -1,6 +1,9 @@
 #include "platform/metafile/GuiApplication.h"
 
+#include <QFontDatabase>
 #include <QGuiApplication>
+
+#include "platform/metafile/Metafile.h"
 
 namespace metafile {
 
@@ -41,6 +44,12 @@ bool EnsureGuiApplication()
     // Lives as long as the process; whoever needs it later finds it as the instance.
     static QGuiApplication* application = MakeApplication();
     return application != nullptr;
+}
+
+void PrepareTextDrawing()
+{
+    if (EnsureGuiApplication())
+        QFontDatabase::families();
 }
 
 }  // namespace metafile

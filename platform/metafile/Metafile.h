@@ -100,4 +100,12 @@ private:
     uint32_t objectSlots_ = 0;  // Windows metafiles: the object table's size
 };
 
+// Text needs fonts, and fonts need a Qt GUI application, which belongs on the
+// main thread. Call this once there before metafiles are drawn on other
+// threads: it makes the application where the program has none (on the
+// offscreen platform) and loads the font database. Without it the first text
+// drawn does both, on whatever thread draws it. Drawing itself may then run
+// on any number of threads, each with its own CMetafile.
+void PrepareTextDrawing();
+
 }  // namespace metafile

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <future>
 
 #include "document/KiroDoc.h"
 #include "document/Thumbnail.h"
 #include "picture/decoding/AutoDecoder.h"
+#include "picture/decoding/DecodingThreads.h"
 #include "platform/gdi/Colors.h"
+#include "tests/fixtures/Fixtures.h"
 #include "tests/support/BmpWriter.h"
+#include "tests/support/JpegWriter.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestPictures.h"
 
@@ -36,6 +40,33 @@ void FillRed(CDisplayBitmap& picture, int width, int height)
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             reinterpret_cast<BgraPixel*>(picture.GetLines()[y])[x] = kRed;
+}
+
+// The difference of two thumbnails of one depth and colour table, pixel by
+// pixel: inside the placement the mean difference of every channel (of the
+// indices, for indexed thumbnails), outside it the number of pixels that
+// differ at all.
+struct ThumbnailDifference {
+    double mean = 0;
+    int outside = 0;
+};
+
+ThumbnailDifference Compare(const gdi::CDibSection& a, const gdi::CDibSection& b, const ThumbnailPlacement& place)
+{
+    ThumbnailDifference difference;
+    int64_t total = 0;
+    for (int y = 0; y < kThumbnailHeight; ++y)
+        for (int x = 0; x < kThumbnailWidth; ++x) {
+            BgraPixel p = a.BitsPerPixel() == 32 ? PixelAt(a, x, y) : BgraPixel {0, 0, uint8_t(IndexAt(a, x, y)), 0};
+            BgraPixel q = b.BitsPerPixel() == 32 ? PixelAt(b, x, y) : BgraPixel {0, 0, uint8_t(IndexAt(b, x, y)), 0};
+            if (x < place.x || y < place.y || x >= place.x + place.width || y >= place.y + place.height) {
+                difference.outside += !(p == q);
+                continue;
+            }
+            total += std::abs(p.red - q.red) + std::abs(p.green - q.green) + std::abs(p.blue - q.blue);
+        }
+    difference.mean = static_cast<double>(total) / (3.0 * place.width * place.height);
+    return difference;
 }
 
 struct Geometry {
@@ -168,4 +199,91 @@ TEST(Thumbnail, BuildThumbnailDecodesAtTheFilesOwnDepth)
     ImageEntry broken {folder.Write("broken.bmp", std::string("BM not really")), "", nullptr};
     EXPECT_FALSE(document.BuildThumbnail(broken));
     EXPECT_EQ(broken.thumbnail, nullptr);
+}
+
+TEST(Thumbnail, ReducedJpegDecodesKeepTheGeometryDepthAndBackgroundOfTheWholePicture)
+{
+    struct Case {
+        int width, height, components;
+    };
+    const Case cases[] = {
+        {1601, 1203, 3},  // 1/8, odd sides
+        {1599, 1199, 1},  // 1/8, just enough
+        {1592, 1192, 3},  // 1/8 just short: 1/4
+        {1203, 1601, 3},  // portrait
+        {403, 301, 1},    // 1/2
+        {397, 299, 3},    // whole
+        {1611, 199, 3},   // a strip too low to reduce
+    };
+    // A background far from every colour of the scene, so that a picture
+    // drawn smaller than its place would show.
+    constexpr BgraPixel kMagenta {255, 0, 255, 255};
+    gdi::SetSysColor(gdi::COLOR_BTNFACE, gdi::Rgb(255, 0, 255));
+    TempFolder folder;
+    CAutoDecoder decoder;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        JpegImage image;
+        image.width = c.width;
+        image.height = c.height;
+        image.components = c.components;
+        image.samples = JpegSamples(SceneRows(c.width, c.height), c.components);
+        std::string path = folder.Write("scene.jpg", WriteJpeg(image));
+        std::unique_ptr<gdi::CDibSection> reduced = MakeFileThumbnail(decoder, path);
+        CDisplayBitmap whole;
+        decoder.DecodeFile(path.c_str(), whole, 0, nullptr);
+        std::unique_ptr<gdi::CDibSection> expected = MakeThumbnail(whole);
+        ASSERT_NE(reduced, nullptr);
+        ASSERT_EQ(reduced->Width(), kThumbnailWidth);
+        ASSERT_EQ(reduced->Height(), kThumbnailHeight);
+        ASSERT_EQ(reduced->BitsPerPixel(), expected->BitsPerPixel());
+        EXPECT_EQ(reduced->ColorTable(), expected->ColorTable());
+        ThumbnailPlacement place = PlaceThumbnail(c.width, c.height);
+        ThumbnailDifference difference = Compare(*reduced, *expected, place);
+        EXPECT_EQ(difference.outside, 0);
+        EXPECT_LT(difference.mean, 3.0);
+        for (int y = place.y; y < place.y + place.height && reduced->BitsPerPixel() == 32; ++y)
+            for (int x = place.x; x < place.x + place.width; ++x) {
+                ASSERT_NE(PixelAt(*reduced, x, y), kMagenta) << x << ", " << y;
+            }
+    }
+    gdi::ResetSysColors();
+}
+
+// Decoding threads, each with its own decoder, make thumbnails side by side
+// exactly as one thread alone makes them.
+TEST(Thumbnail, ThreadsWithDecodersOfTheirOwnMakeTheSameThumbnails)
+{
+    TempFolder folder;
+    std::vector<std::string> paths;
+    for (const Fixture& sample : AllFixtures().samples)
+        paths.push_back(folder.Write(sample.name, sample.bytes));
+    PrepareDecodingThreads();
+    // Each thumbnail's colour table and bits, made starting at file `start`.
+    auto thumbnailsFrom = [&](size_t start) {
+        CAutoDecoder decoder;
+        std::vector<std::vector<uint8_t>> thumbnails(paths.size());
+        for (size_t n = 0; n < paths.size(); ++n) {
+            size_t i = (start + n) % paths.size();
+            std::unique_ptr<gdi::CDibSection> thumbnail = MakeFileThumbnail(decoder, paths[i]);
+            if (!thumbnail)
+                continue;
+            const auto* colors = reinterpret_cast<const uint8_t*>(thumbnail->ColorTable().data());
+            thumbnails[i].assign(colors, colors + 4 * thumbnail->ColorTable().size());
+            thumbnails[i].insert(thumbnails[i].end(), thumbnail->Bits(),
+                                 thumbnail->Bits() + thumbnail->Stride() * thumbnail->Height());
+        }
+        return thumbnails;
+    };
+    std::vector<std::vector<uint8_t>> expected = thumbnailsFrom(0);
+    std::vector<std::future<std::vector<std::vector<uint8_t>>>> threads;
+    for (size_t start : {size_t {0}, paths.size() / 3, 2 * paths.size() / 3})
+        threads.push_back(std::async(std::launch::async, thumbnailsFrom, start));
+    for (auto& thread : threads) {
+        std::vector<std::vector<uint8_t>> thumbnails = thread.get();
+        for (size_t i = 0; i < paths.size(); ++i) {
+            EXPECT_FALSE(expected[i].empty()) << paths[i];
+            EXPECT_EQ(thumbnails[i], expected[i]) << paths[i];
+        }
+    }
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "picture/bitmap/PlainBitmap.h"
 #include "picture/decoding/AutoDecoder.h"
+#include "picture/decoding/TextException.h"
 #include "tests/support/BmpWriter.h"
 #include "tests/support/ByteWriter.h"
 #include "tests/support/PcxWriter.h"
@@ -195,4 +197,27 @@ TEST(AutoDecoder, HandsJpegAndPngToTheirDecoders)
     // Their errors pass through unchanged.
     EXPECT_EQ(DecodeBytes(decoder, {0x89, 'P', 'N', 'G'}).code, PE_END_OF_FILE);
     EXPECT_EQ(DecodeBytes(decoder, {0xFF, 0xD8, 0xFF, 0x01}).code, PE_UNSUPPORTED);
+}
+
+TEST(AutoDecoder, ReducedDecodesReduceJpegFilesAloneAndGiveEachPicturesOwnSize)
+{
+    TempFolder folder;
+    JpegImage jpeg;
+    jpeg.width = 800;
+    jpeg.height = 600;
+    jpeg.samples = std::vector<uint8_t>(800 * 600 * 3, 200);
+    CAutoDecoder decoder;
+    CPlainBitmap bitmap;
+    PictureSize jpegSize = decoder.DecodeFileReduced(folder.Write("a.jpg", WriteJpeg(jpeg)).c_str(), bitmap, 0,
+                                                     {100, 75});
+    EXPECT_EQ(jpegSize, (PictureSize {800, 600}));
+    EXPECT_EQ(bitmap.GetSize(), std::make_pair(100, 75));
+
+    PictureSize bmpSize = decoder.DecodeFileReduced(folder.Write("a.bmp", SceneBmp(400, 300, 24)).c_str(), bitmap,
+                                                    0, {100, 75});
+    EXPECT_EQ(bmpSize, (PictureSize {400, 300}));
+    EXPECT_EQ(bitmap.GetSize(), std::make_pair(400, 300));
+    EXPECT_THROW(decoder.DecodeFileReduced(folder.Write("a.png", std::string("not a picture")).c_str(), bitmap, 0,
+                                           {100, 75}),
+                 CTextException);
 }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <iterator>
 
+#include "picture/bitmap/PlainBitmap.h"
 #include "picture/decoding/MemoryByteSource.h"
 #include "picture/decoding/TextException.h"
 #include "picture/formats/JPEGDecoder.h"
@@ -332,6 +333,17 @@ TEST(JPEGDecoder, PicturesBeyondTheBitmapLimitsAreRefusedBeforeDecoding)
     EXPECT_EQ(result.code, PE_ALLOC_FAILED);
     EXPECT_EQ(result.text, "Out of memory creating bitmap.");
     EXPECT_TRUE(DecodeBytes(decoder, WriteJpeg(Scene(1))).Ok());
+
+    // Reduced to 1/8 it would fit, and is refused all the same.
+    CMemoryByteSource source;
+    source.OpenMemory(bytes.data(), bytes.size());
+    CPlainBitmap reduced;
+    try {
+        decoder.DecodeReduced(source, reduced, 0, {200, 150});
+        ADD_FAILURE() << "a reduced decode took the picture";
+    } catch (const CTextException& error) {
+        EXPECT_EQ(error.GetCode(), PE_ALLOC_FAILED);
+    }
 }
 
 TEST(JPEGDecoder, ProgressComesFromTheLibraryAndMayStopTheDecode)
@@ -373,4 +385,42 @@ TEST(JPEGDecoder, DecodesFromTheSourcesCurrentPosition)
     CDibSectionBitmap bitmap;
     decoder.Decode(source, bitmap, 0);
     ExpectSameAsBareLibrary(jpeg, bitmap, "embedded");
+}
+
+TEST(JPEGDecoder, ReducedDecodesTakeTheSmallestScaleThatStillGivesEnough)
+{
+    struct Case {
+        int width, height, components;
+        int reducedWidth, reducedHeight;
+    };
+    const Case cases[] = {
+        {2400, 1800, 3, 300, 225},  // 1/8
+        {1593, 1193, 1, 200, 150},  // 1/8, sides rounded up to exactly enough
+        {1592, 1192, 1, 398, 298},  // 1/8 one short: 1/4
+        {1201, 1600, 3, 301, 400},  // portrait: 1/8 too narrow
+        {399, 299, 1, 200, 150},    // 1/2, exactly enough
+        {397, 299, 1, 397, 299},    // 1/2 one short of the width: whole
+        {150, 2000, 1, 150, 2000},  // narrower than enough: whole
+    };
+    CJPEGDecoder decoder;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        JpegImage image;
+        image.width = c.width;
+        image.height = c.height;
+        image.components = c.components;
+        image.samples = std::vector<uint8_t>(static_cast<size_t>(c.width * c.height * c.components), 90);
+        std::vector<uint8_t> bytes = WriteJpeg(image);
+        CMemoryByteSource source;
+        ASSERT_EQ(source.OpenMemory(bytes.data(), bytes.size()), PE_OK);
+        CPlainBitmap reduced;
+        PictureSize size = decoder.DecodeReduced(source, reduced, 0, {200, 150});
+        EXPECT_EQ(size, (PictureSize {c.width, c.height}));
+        EXPECT_EQ(reduced.GetSize(), std::make_pair(c.reducedWidth, c.reducedHeight));
+        EXPECT_EQ(reduced.GetBitsPerPixel(), c.components == 1 ? 8 : 32);
+        BgraPixel corner = ColorAt(reduced, c.reducedWidth - 1, c.reducedHeight - 1);
+        EXPECT_EQ(corner.red + corner.green + corner.blue, 3 * 90);
+        // The decoder keeps nothing of it: a plain decode gives the whole picture.
+        EXPECT_EQ(DecodeBytes(decoder, bytes).bitmap->GetSize(), std::make_pair(c.width, c.height));
+    }
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <thread>
 
 #include "picture/bitmap/PlainBitmap.h"
 #include "picture/decoding/TextException.h"
@@ -433,6 +434,14 @@ TEST(TiffMessages, TheSharedErrorTextIsCutNotOverflowed)
     EXPECT_EQ(text.size(), kTiffMessageLimit - 1);
     EXPECT_EQ(text.back(), '\n');
     ClearTiffError();
+    EXPECT_EQ(LastTiffError(), "");
+}
+
+TEST(TiffMessages, EachThreadKeepsItsOwnLastError)
+{
+    CTIFFDecoder decoder;  // installs the handlers
+    ClearTiffError();
+    std::thread([] { TIFFError("test", "on another thread"); }).join();
     EXPECT_EQ(LastTiffError(), "");
 }
 

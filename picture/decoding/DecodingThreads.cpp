@@ -1,0 +1,8 @@
+#include "picture/decoding/DecodingThreads.h"
+
+#include "platform/metafile/Metafile.h"
+
+void PrepareDecodingThreads()
+{
+    metafile::PrepareTextDrawing();
+}
