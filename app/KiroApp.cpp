@@ -9,6 +9,7 @@
 #include "app/AboutBox.h"
 #include "app/MainFrame.h"
 #include "document/UserThumbnailStore.h"
+#include "picture/decoding/DecodingThreads.h"
 #include "platform/gdi/Colors.h"
 #include "resources/CommandIds.h"
 #include "resources/Strings.h"
@@ -83,6 +84,7 @@ bool CKiroApp::InitInstance(const QStringList& arguments)
         }
     recentFiles_.ReadList(profile_);
     ApplySystemColors(QApplication::palette());
+    PrepareDecodingThreads();
     try {
         frame_ = std::make_unique<CMainFrame>(document_, template_, recentFiles_, documentCommands_, *this);
     } catch (const std::exception&) {

@@ -51,13 +51,18 @@ std::unique_ptr<gdi::CDibSection> MakeThumbnail(CDisplayBitmap& picture, Picture
     return thumbnail;
 }
 
+std::unique_ptr<gdi::CDibSection> DecodeThumbnail(CPictureDecoder& decoder, const std::string& path)
+{
+    CDisplayBitmap picture;
+    PictureSize fullSize = decoder.DecodeFileReduced(path.c_str(), picture, 0, kThumbnailSourceSize);
+    picture.SetBlank(false);
+    return MakeThumbnail(picture, fullSize);
+}
+
 std::unique_ptr<gdi::CDibSection> MakeFileThumbnail(CPictureDecoder& decoder, const std::string& path)
 {
     try {
-        CDisplayBitmap picture;
-        PictureSize fullSize = decoder.DecodeFileReduced(path.c_str(), picture, 0, kThumbnailSourceSize);
-        picture.SetBlank(false);
-        return MakeThumbnail(picture, fullSize);
+        return DecodeThumbnail(decoder, path);
     } catch (const CTextException&) {
         return nullptr;
     }

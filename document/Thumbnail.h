@@ -40,6 +40,9 @@ std::unique_ptr<gdi::CDibSection> MakeThumbnail(CDisplayBitmap& picture, Picture
 constexpr PictureSize kThumbnailSourceSize {2 * kThumbnailWidth, 2 * kThumbnailHeight};
 
 // The thumbnail of the picture in the file at `path`, decoded with `decoder`
-// no larger than kThumbnailSourceSize needs; null when the file does not
-// decode or the memory is not there.
+// no larger than kThumbnailSourceSize needs. Throws the decoder's
+// CTextException when the file does not decode; null when the thumbnail's
+// memory is not there.
+std::unique_ptr<gdi::CDibSection> DecodeThumbnail(CPictureDecoder& decoder, const std::string& path);
+// The same, null whatever fails.
 std::unique_ptr<gdi::CDibSection> MakeFileThumbnail(CPictureDecoder& decoder, const std::string& path);

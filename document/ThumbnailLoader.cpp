@@ -6,9 +6,29 @@
 #include "document/Thumbnail.h"
 #include "document/ThumbnailStore.h"
 #include "picture/decoding/AutoDecoder.h"
+#include "picture/decoding/PictureError.h"
+#include "picture/decoding/TextException.h"
 #include "platform/os/FileStamp.h"
 
 namespace {
+
+// A decode's thumbnail, telling `store` what the file gave. Running out of
+// memory says nothing lasting about the file, so it is not stored.
+std::unique_ptr<gdi::CDibSection> DecodeAndStore(CPictureDecoder& decoder, IThumbnailStore* store,
+                                                 const os::FileStamp& stamp)
+{
+    std::unique_ptr<gdi::CDibSection> made;
+    try {
+        made = DecodeThumbnail(decoder, stamp.path);
+    } catch (const CTextException& error) {
+        if (error.GetCode() != PE_ALLOC_FAILED)
+            store->Store(stamp, nullptr);
+        return nullptr;
+    }
+    if (made)
+        store->Store(stamp, made.get());
+    return made;
+}
 
 // The thumbnail of one file: the store's answer when it has one, else a
 // decode, whose result the store is then told.
@@ -24,10 +44,9 @@ std::shared_ptr<const gdi::CDibSection> ThumbnailOf(CPictureDecoder& decoder, IT
         case IThumbnailStore::Found::Nothing: break;
         }
     }
-    std::shared_ptr<const gdi::CDibSection> made = MakeFileThumbnail(decoder, path);
-    if (stamp)
-        store->Store(*stamp, made.get());
-    return made;
+    if (!stamp)
+        return MakeFileThumbnail(decoder, path);
+    return DecodeAndStore(decoder, store, *stamp);
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include "document/KiroDoc.h"
 #include "document/Thumbnail.h"
 #include "document/ThumbnailStore.h"
+#include "picture/decoding/PictureError.h"
+#include "picture/decoding/TextException.h"
 #include "tests/document/DocumentTestSupport.h"
 #include "tests/support/BmpWriter.h"
 #include "tests/support/CountingDecoder.h"
@@ -298,4 +300,34 @@ TEST_F(CollectionLoadTest, AStoreIsAskedFirstAndToldWhatEachFileGave)
     EXPECT_EQ(store.stored[notes].stamp, stampOf(notes));
     EXPECT_EQ(store.stored[notes].thumbnail, nullptr);
     EXPECT_EQ(store.flushedWith, 3u);  // the load's end makes it last
+}
+
+// Fails every thumbnail decode with one error code.
+class CFailingDecoder : public CAutoDecoder {
+public:
+    explicit CFailingDecoder(int code) : code_(code) {}
+    PictureSize DecodeReduced(CByteSource&, CPictureBitmap&, int, PictureSize) override
+    {
+        throw CTextException(code_, "made to fail");
+    }
+
+private:
+    int code_;
+};
+
+TEST_F(CollectionLoadTest, OnlyFailuresThatLastAreStoredAsRefusals)
+{
+    struct Case {
+        int code;
+        bool stored;
+    };
+    for (Case c : {Case {PE_FORMAT_ERROR, true}, Case {PE_END_OF_FILE, true}, Case {PE_ALLOC_FAILED, false}}) {
+        MemoryStore store;
+        CKiroDoc document(decoder);
+        document.SetLoaderOptions({[&c] { return std::make_unique<CFailingDecoder>(c.code); }, &store, 1});
+        document.OnNewDocument();
+        document.StartAdding({top + "/a.bmp"});
+        EXPECT_EQ(document.GetEntryCount(), 0);
+        EXPECT_EQ(store.stored.count(top + "/a.bmp"), c.stored ? 1u : 0u) << c.code;
+    }
 }

@@ -22,6 +22,13 @@ public:
         CAutoDecoder::DecodeFile(path, bitmap, wantedDepth, progress);
     }
 
+    PictureSize DecodeReduced(CByteSource& source, CPictureBitmap& bitmap, int wantedDepth,
+                              PictureSize enough) override
+    {
+        ++tally_.decodes;
+        return CAutoDecoder::DecodeReduced(source, bitmap, wantedDepth, enough);
+    }
+
 private:
     DecoderTally& tally_;
 };

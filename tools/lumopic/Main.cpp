@@ -11,10 +11,9 @@
 #include "document/Thumbnail.h"
 #include "document/UserThumbnailStore.h"
 #include "picture/bitmap/DibSectionBitmap.h"
-#include "picture/bitmap/DisplayBitmap.h"
 #include "picture/decoding/AutoDecoder.h"
 #include "picture/decoding/TextException.h"
-#include "platform/metafile/GuiApplication.h"
+#include "picture/decoding/DecodingThreads.h"
 #include "platform/gdi/BitmapFile.h"
 #include "tools/lumopic/PngFileWriter.h"
 
@@ -140,16 +139,15 @@ int RunThumb(int argc, char** argv)
         PrintUsage();
         return kExitUsage;
     }
-    // The collection's own steps: decode at the file's depth, then make the thumbnail.
+    // Made exactly as the collection makes it.
     CAutoDecoder decoder;
-    CDisplayBitmap picture;
+    std::unique_ptr<gdi::CDibSection> thumbnail;
     try {
-        decoder.DecodeFile(argv[0], picture, 0, nullptr);
+        thumbnail = DecodeThumbnail(decoder, argv[0]);
     } catch (const CTextException& error) {
         std::fprintf(stderr, "%s\n", ErrorLine(argv[0], error).c_str());
         return kExitDecodeFailed;
     }
-    std::unique_ptr<gdi::CDibSection> thumbnail = MakeThumbnail(picture);
     CDibBitmap bitmap;
     std::string failure = "out of memory";
     if (thumbnail) {
@@ -188,9 +186,7 @@ int RunCollect(int argc, char** argv)
         PrintUsage();
         return kExitUsage;
     }
-    // Metafiles draw text through a Qt GUI application, which must exist
-    // before the decoding threads start.
-    metafile::EnsureGuiApplication();
+    PrepareDecodingThreads();
     std::unique_ptr<IThumbnailStore> store = useCache ? OpenUserThumbnailStore() : nullptr;
     CAutoDecoder decoder;
     CKiroDoc document(decoder);
