@@ -47,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     RemoveCacheFiles();
     if (FILE* file = std::fopen(CacheFile().c_str(), "wb")) {
-        std::fwrite(data, 1, size, file);
+        if (size > 0)
+            std::fwrite(data, 1, size, file);
         std::fclose(file);
     }
     {

@@ -26,10 +26,13 @@ bool SameThumbnail(const gdi::CDibSection* a, const gdi::CDibSection* b)
     if (a == nullptr || b == nullptr)
         return a == b;
     size_t bytes = static_cast<size_t>(a->Stride()) * static_cast<size_t>(a->Height());
+    auto sameColour = [](const gdi::RgbQuad& x, const gdi::RgbQuad& y) {
+        return std::memcmp(&x, &y, sizeof(gdi::RgbQuad)) == 0;
+    };
     return std::memcmp(&a->Header(), &b->Header(), sizeof(gdi::BitmapInfoHeader)) == 0 &&
-           std::memcmp(a->ColorTable().data(), b->ColorTable().data(), a->ColorTable().size() * sizeof(gdi::RgbQuad)) ==
-               0 &&
-           a->ColorTable().size() == b->ColorTable().size() && std::memcmp(a->Bits(), b->Bits(), bytes) == 0;
+           std::equal(a->ColorTable().begin(), a->ColorTable().end(), b->ColorTable().begin(), b->ColorTable().end(),
+                      sameColour) &&
+           std::memcmp(a->Bits(), b->Bits(), bytes) == 0;
 }
 
 std::unique_ptr<gdi::CDibSection> CopyOf(const gdi::CDibSection& section)
