@@ -137,7 +137,7 @@ void LoadedMemory(benchmark::State& state)
         CMainFrame& frame = *app.MainFrame();
         frame.resize(1024, 768);
         QApplication::processEvents();
-        // Freed heap that earlier benchmarks left resident would take the load and hide its cost.
+        // Freed heap still resident (from writing the photos, say) would take part of the load and hide its cost.
         malloc_trim(0);
         double empty = ResidentBytes();
         LoadTimes times = RunLoad(app.Document(), [&] { app.Document().StartAdding({folder}); });
