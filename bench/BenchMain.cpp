@@ -1,13 +1,18 @@
 // Runs every benchmark, then sets each decoder beside its peers: benchmarks
 // named "<case>/<decoder>" report megapixels per second ("MP/s"), and the
 // summary gives each decoder's speed as a ratio to the first one of its case.
+// The thumbnail cache of the run lives in its own temporary folder, never in
+// the user's.
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
+
+#include "bench/BenchSupport.h"
 
 namespace {
 
@@ -52,6 +57,7 @@ private:
 
 int main(int argc, char** argv)
 {
+    setenv("XDG_CACHE_HOME", (Folder().Path() + "/cache").c_str(), 1);
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

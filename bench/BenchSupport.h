@@ -94,6 +94,8 @@ public:
     BenchFolder(const BenchFolder&) = delete;
     BenchFolder& operator=(const BenchFolder&) = delete;
 
+    const std::string& Path() const { return path_; }
+
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const
     {
         std::string path = (std::filesystem::path(path_) / name).string();

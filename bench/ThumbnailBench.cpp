@@ -5,25 +5,16 @@
 // twice the thumbnail's size.
 
 #include "bench/BenchSupport.h"
+#include "bench/PhotoFolder.h"
 #include "document/Thumbnail.h"
 #include "picture/bitmap/DisplayBitmap.h"
 #include "picture/decoding/AutoDecoder.h"
-#include "tests/support/JpegWriter.h"
-#include "tests/support/TestPictures.h"
 
 namespace {
 
 const std::string& PhotoFile()
 {
-    static std::string path;
-    if (path.empty()) {
-        JpegImage image;
-        image.width = kBenchWidth;
-        image.height = kBenchHeight;
-        image.samples = JpegSamples(SceneRows(kBenchWidth, kBenchHeight), 3);
-        image.quality = 90;
-        path = Folder().Write("photo.jpg", WriteJpeg(image));
-    }
+    static const std::string path = PhotoPaths(1, kBenchWidth, kBenchHeight).front();
     return path;
 }
 
