@@ -120,7 +120,8 @@ private:
     {
         if (header_.BitsPerPixel() <= 8) {
             WriteTrace(3, "Reading palette.\n");
-            uint64_t entries = header_.dib.colorsUsed != 0 ? header_.dib.colorsUsed : uint64_t {1} << header_.BitsPerPixel();
+            uint32_t used = header_.dib.colorsUsed;
+            uint64_t entries = used != 0 ? used : uint64_t {1} << header_.BitsPerPixel();
             const uint8_t* table = source_.Read(static_cast<size_t>(entries * 4));
             palette_ = std::make_unique<BgraPixel[]>(256);
             std::fill_n(palette_.get(), 256, BgraPixel {0, 0, 0, 255});
@@ -280,9 +281,11 @@ private:
     void DecodeRunLength()
     {
         CRunLengthInput input(source_);
-        gdi::RunLengthEnd end = gdi::WalkRunLength(
-            input, header_.BitsPerPixel() == 4, header_.Width(), header_.dib.Rows(), gdi::DeltaEscapes::Refuse,
-            [this](int64_t x, int64_t row, uint8_t index) { PutIndex(LineOfFileRow(row), static_cast<int>(x), index); });
+        auto put = [this](int64_t x, int64_t row, uint8_t index) {
+            PutIndex(LineOfFileRow(row), static_cast<int>(x), index);
+        };
+        gdi::RunLengthEnd end = gdi::WalkRunLength(input, header_.BitsPerPixel() == 4, header_.Width(),
+                                                   header_.dib.Rows(), gdi::DeltaEscapes::Refuse, put);
         if (end == gdi::RunLengthEnd::DeltaRefused)
             ThrowDecodeError(PE_UNSUPPORTED, "Encountered delta escape.");
     }
