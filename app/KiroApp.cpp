@@ -1,10 +1,11 @@
 #include "app/KiroApp.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QLibraryInfo>
 #include <QPalette>
 #include <QScreen>
 #include <QSettings>
-#include <QFile>
 
 #include "app/AboutBox.h"
 #include "app/MainFrame.h"
@@ -27,6 +28,14 @@ bool IsUnregisterSwitch(const QString& argument)
     QString name = argument.mid(1);
     return name.compare(QStringLiteral("Unregister"), Qt::CaseInsensitive) == 0 ||
            name.compare(QStringLiteral("unregserver"), Qt::CaseInsensitive) == 0;
+}
+
+// Qt's Japanese translation (Debian's qt6-translations-l10n), whatever the
+// system's language: the program is Japanese. Without it Qt speaks English.
+void InstallJapaneseQtTexts(QTranslator& translator)
+{
+    if (translator.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&translator);
 }
 
 gdi::ColorRef ColorRefOf(const QColor& color)
@@ -65,6 +74,7 @@ CKiroApp::CKiroApp(IFrameworkUi* ui)
       template_(document_, ui_, recentFiles_, &profile_),
       documentCommands_(document_, template_, [this] { AfterDocumentChange(); })
 {
+    InstallJapaneseQtTexts(qtTexts_);
     document_.SetLoaderOptions({{}, thumbnailStore_.get(), 0});
     os::SetClipboardBackend(&clipboard_);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+#include <QTranslator>
 #include <memory>
 
 #include "app/DocumentCommands.h"
@@ -53,6 +54,7 @@ private:
     bool Unregister();
     void AfterDocumentChange();
 
+    QTranslator qtTexts_;
     CAutoDecoder decoder_;
     // Outlives the document, whose loads ask it.
     std::unique_ptr<IThumbnailStore> thumbnailStore_;

@@ -1,4 +1,8 @@
 #include <QAction>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QFile>
 #include <QSettings>
 #include <QTest>
@@ -42,6 +46,17 @@ TEST(KiroApp, EndsWhenTheCommandLinesCollectionCannotBeOpened)
     EXPECT_NE(app.ExitCode(), 0);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_NE(ui.messages[0].find("/nowhere/missing.kir"), std::string::npos);
+}
+
+TEST_F(ViewerTest, QtsOwnDialogsSpeakJapanese)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Lumo?"), QStringLiteral("?"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, &Frame());
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text(), QStringLiteral("はい(&Y)"));
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QStringLiteral("キャンセル"));
+    QFileDialog dialog(&Frame());
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("lookInLabel"))->text(), QStringLiteral("アドレス:"));
 }
 
 TEST(KiroApp, UnregisterRemovesTheSettings)
