@@ -276,6 +276,8 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
     case ID_INDICATOR_ZOOM:
     case ID_INDICATOR_X:
     case ID_INDICATOR_Y:
+        // The picture view's panes describe the picture whichever view has the focus.
+        return pictureView_->OnUpdateCommand(ui);
     case ID_INDICATOR_IMAGE_INFO:
         ui.SetText(QString());
         return true;
