@@ -379,3 +379,16 @@ TEST_F(ViewerTest, ZoomCommandActsOnThePictureWhicheverViewHasFocus)
         Frame().Router().UpdateAll();
     }
 }
+
+TEST_F(ViewerTest, EnterInTheStripShowsTheFocusedPicture)
+{
+    AddPictures({WritePicture("a", 4, 3, 0xFF0000), WritePicture("b", 4, 3, 0x00FF00), WritePicture("c", 4, 3, 0xFF)});
+    CThumbnailView* strip = Frame().ThumbnailView();
+    strip->setFocus();
+    for (auto [key, row] : {std::pair {Qt::Key_Return, 2}, std::pair {Qt::Key_Enter, 1}}) {
+        strip->setCurrentIndex(strip->model()->index(row, 0));
+        EXPECT_NE(Document().GetCurrentIndex(), row);
+        QTest::keyClick(strip, key);
+        EXPECT_EQ(Document().GetCurrentIndex(), row);
+    }
+}
