@@ -9,6 +9,7 @@
 
 #include "app/AboutBox.h"
 #include "app/MainFrame.h"
+#include "app/OptionsFile.h"
 #include "document/UserThumbnailStore.h"
 #include "picture/decoding/DecodingThreads.h"
 #include "platform/gdi/Colors.h"
@@ -42,6 +43,15 @@ gdi::ColorRef ColorRefOf(const QColor& color)
 {
     return gdi::Rgb(static_cast<uint8_t>(color.red()), static_cast<uint8_t>(color.green()),
                     static_cast<uint8_t>(color.blue()));
+}
+
+// Removes a settings file; true when it is gone.
+bool RemoveSettingsFile(QSettings& settings)
+{
+    QString file = settings.fileName();
+    settings.clear();
+    settings.sync();
+    return !QFile::exists(file) || QFile::remove(file);
 }
 
 }  // namespace
@@ -102,6 +112,10 @@ bool CKiroApp::InitInstance(const QStringList& arguments)
         return false;
     }
     dialogs_.SetParent(frame_.get());
+    COptionsFile options;
+    frame_->ApplyOptions(options.ReadOptions());
+    if (std::optional<QRect> geometry = options.ReadWindowGeometry())
+        frame_->RestoreWindowGeometry(*geometry);
 
     QString path = arguments.isEmpty() ? QString() : arguments.first();
     bool opened = path.isEmpty() ? template_.OnFileNew() : template_.OpenDocumentFile(path.toStdString());
@@ -119,16 +133,17 @@ void CKiroApp::ExitInstance()
 {
     recentFiles_.WriteList(profile_);
     profile_.Flush();
+    if (frame_)
+        COptionsFile().Write(frame_->Options(), frame_->WindowedGeometry());
 }
 
 bool CKiroApp::Unregister()
 {
-    // The settings of this program are its one INI file.
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, CProfile::kCompany, CProfile::kApplication);
-    QString file = settings.fileName();
-    settings.clear();
-    settings.sync();
-    bool removed = !QFile::exists(file) || QFile::remove(file);
+    // The settings of this program are the profile and the options file.
+    QSettings profile(QSettings::NativeFormat, QSettings::UserScope, CProfile::kCompany, CProfile::kApplication);
+    QSettings options(COptionsFile::FileName(), QSettings::IniFormat);
+    bool removed = RemoveSettingsFile(profile);
+    removed = RemoveSettingsFile(options) && removed;
     ui_.ShowMessage(removed ? kUnregistered : kNotUnregistered);
     return removed;
 }
