@@ -5,13 +5,17 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTimerEvent>
 #include <QToolBar>
+#include <QUrl>
 
 #include "app/AddPictures.h"
 #include "app/KiroApp.h"
@@ -20,6 +24,7 @@
 #include "document/KiroDoc.h"
 #include "platform/framework/RecentFileList.h"
 #include "platform/framework/SingleDocTemplate.h"
+#include "platform/os/CodePage.h"
 #include "resources/CommandIds.h"
 #include "resources/Icons.h"
 #include "resources/Strings.h"
@@ -69,6 +74,26 @@ int IntervalSeconds(int intervalCommand)
     return kSlideShowSeconds[static_cast<size_t>(intervalCommand - ID_INTERVAL_1)];
 }
 
+// The local paths a drag carries, in its order; none when it carries anything else.
+std::vector<std::string> DroppedPaths(const QMimeData* data)
+{
+    std::vector<std::string> paths;
+    if (data == nullptr)
+        return paths;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            return {};
+        paths.push_back(url.toLocalFile().toStdString());
+    }
+    return paths;
+}
+
+// The command a drop of `paths` stands for: Open for one collection file, Add otherwise.
+int DropCommand(const std::vector<std::string>& paths)
+{
+    return paths.size() == 1 && os::HasExtension(paths.front(), "kir") ? ID_FILE_OPEN : ID_ADD_IMAGE;
+}
+
 }  // namespace
 
 CMainFrame::CMainFrame(CKiroDoc& document, CSingleDocTemplate& docTemplate, CRecentFileList& recentFiles,
@@ -77,6 +102,7 @@ CMainFrame::CMainFrame(CKiroDoc& document, CSingleDocTemplate& docTemplate, CRec
       application_(application), pictureFolder_(QDir::currentPath())
 {
     setWindowIcon(ApplicationIcon());
+    setAcceptDrops(true);
     if (QScreen* screen = QGuiApplication::primaryScreen())
         resize(screen->availableSize() * 3 / 4);
     CreateViews();
@@ -654,4 +680,31 @@ void CMainFrame::OnEscape()
         document_.StopLoading();
     slideShow_.Stop();
     SetFullScreen(false);
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    std::vector<std::string> paths = DroppedPaths(event->mimeData());
+    if (!paths.empty() && router_.Query(DropCommand(paths)).IsEnabled())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    std::vector<std::string> paths = DroppedPaths(event->mimeData());
+    if (paths.empty() || !router_.Query(DropCommand(paths)).IsEnabled())
+        return;
+    event->acceptProposedAction();
+    // Carried out once the drag has ended: opening may ask whether to save first.
+    Post([this, paths = std::move(paths)]() mutable { OpenOrAddDropped(std::move(paths)); });
+}
+
+void CMainFrame::OpenOrAddDropped(std::vector<std::string> paths)
+{
+    if (DropCommand(paths) == ID_FILE_OPEN) {
+        template_.OpenDocumentFile(paths.front());
+        UpdateTitle();
+    } else {
+        document_.StartAdding(std::move(paths));
+    }
 }

@@ -29,7 +29,8 @@ class QToolBar;
 // document's loads post their batches to the frame's event queue; while one
 // runs, the commands that change or save the collection are off and Esc stops
 // an add. Full screen shows the picture view alone on black; Esc leaves it and
-// stops a slide show.
+// stops a slide show. Picture files and folders dropped on the window are
+// added as Add adds them; one collection file dropped is opened.
 class CMainFrame : public QMainWindow, public ICommandTarget, public IProgressFrame, public IInterfaceThread {
 public:
     // Commands the frame does not handle go on to `document` and `application`.
@@ -87,6 +88,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateActions();
@@ -115,6 +118,8 @@ private:
     void LeaveFullScreen();
     void OnEscape();
     void SetSlideShowSeconds(int seconds);
+    // Carries out a drop of `paths`: opens one collection file, adds anything else.
+    void OpenOrAddDropped(std::vector<std::string> paths);
 
     CKiroDoc& document_;
     CSingleDocTemplate& template_;
