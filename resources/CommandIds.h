@@ -23,6 +23,16 @@ enum CommandId : int {
     ID_SLIDESHOW_STOP = 32807,
     ID_COPY = 32808,
 
+    // Picture stepping, full screen and the slide show's interval.
+    ID_NEXT_PICTURE = 32840,
+    ID_PREV_PICTURE = 32841,
+    ID_FULL_SCREEN = 32842,
+    ID_INTERVAL_1 = 32843,
+    ID_INTERVAL_2 = 32844,
+    ID_INTERVAL_3 = 32845,
+    ID_INTERVAL_5 = 32846,
+    ID_INTERVAL_10 = 32847,
+
     IDR_MAINFRAME = 128,
     IDD_ABOUTBOX = 100,
     IDD_PREVIEW = 101,

@@ -1,8 +1,13 @@
 #include <QAction>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QFile>
 #include <QSettings>
 #include <QTest>
 
+#include "app/OptionsFile.h"
 #include "resources/CommandIds.h"
 #include "tests/app/ViewerFixture.h"
 
@@ -44,12 +49,24 @@ TEST(KiroApp, EndsWhenTheCommandLinesCollectionCannotBeOpened)
     EXPECT_NE(ui.messages[0].find("/nowhere/missing.kir"), std::string::npos);
 }
 
+TEST_F(ViewerTest, QtsOwnDialogsSpeakJapanese)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Lumo?"), QStringLiteral("?"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, &Frame());
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text(), QStringLiteral("はい(&Y)"));
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QStringLiteral("キャンセル"));
+    QFileDialog dialog(&Frame());
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("lookInLabel"))->text(), QStringLiteral("アドレス:"));
+}
+
 TEST(KiroApp, UnregisterRemovesTheSettings)
 {
     {
         QSettings settings(QSettings::NativeFormat, QSettings::UserScope, CProfile::kCompany, CProfile::kApplication);
         settings.setValue(QStringLiteral("Recent File List/File1"), QStringLiteral("/x.kir"));
     }
+    COptionsFile().Write({}, {0, 0, 400, 300});
     ASSERT_TRUE(QFile::exists(SettingsFile()));
     for (QString argument : {QStringLiteral("/Unregister"), QStringLiteral("-Unregister"), QStringLiteral("/unregserver")}) {
         ScriptedUi ui;
@@ -57,6 +74,7 @@ TEST(KiroApp, UnregisterRemovesTheSettings)
         EXPECT_FALSE(app.InitInstance({argument}));
         EXPECT_EQ(app.ExitCode(), 0);
         EXPECT_FALSE(QFile::exists(SettingsFile()));
+        EXPECT_FALSE(QFile::exists(COptionsFile::FileName()));
         ASSERT_EQ(ui.messages.size(), 1u);
         EXPECT_EQ(ui.messages[0].rfind("ｼｽﾃﾑ ﾚｼﾞｽﾄﾘ ｴﾝﾄﾘは削除されています。", 0), 0u);
     }
@@ -91,4 +109,41 @@ TEST_F(ViewerTest, ReopensFromTheRecentlyUsedList)
     EXPECT_EQ(Document().GetEntryCount(), 1);
     EXPECT_EQ(Frame().windowTitle(), QStringLiteral("first.kir - Lumo?"));
     EXPECT_EQ(app->RecentFiles().GetEntries().front(), first);
+}
+
+TEST_F(ViewerTest, OptionsAndTheWindowsPlaceOutliveTheProgram)
+{
+    ui.paths.push_back(folder.Path() + "/kept.kir");
+    Run(ID_FILE_SAVE_AS);
+    struct Case {
+        ViewerOptions options;
+        QRect geometry;
+        QPoint restoredAt;
+    };
+    QPoint defaultPlace = Frame().geometry().topLeft();
+    // A place on no screen is not taken back; the size is.
+    for (const Case& test : {Case {{true, false, true, 5}, {40, 50, 500, 400}, {40, 50}},
+                             Case {{false, true, false, 10}, {5000, 5000, 450, 350}, defaultPlace}}) {
+        Frame().ApplyOptions(test.options);
+        Frame().setGeometry(test.geometry);
+        app->ExitInstance();
+        app = std::make_unique<CKiroApp>(&ui);
+        ASSERT_TRUE(app->InitInstance({}));
+
+        const ViewerOptions& options = Frame().Options();
+        EXPECT_EQ(options.fitOnOpen, test.options.fitOnOpen);
+        EXPECT_EQ(options.smoothReduction, test.options.smoothReduction);
+        EXPECT_EQ(options.alphaCheckerboard, test.options.alphaCheckerboard);
+        EXPECT_EQ(options.slideShowSeconds, test.options.slideShowSeconds);
+        EXPECT_EQ(Frame().SlideShow().GetInterval(), test.options.slideShowSeconds * 1000);
+        EXPECT_EQ(Frame().size(), test.geometry.size());
+        EXPECT_EQ(Frame().geometry().topLeft(), test.restoredAt);
+    }
+
+    // The profile keeps the recently used list and nothing else.
+    QSettings profile(QSettings::NativeFormat, QSettings::UserScope, CProfile::kCompany, CProfile::kApplication);
+    EXPECT_EQ(profile.childGroups(), QStringList {QStringLiteral("Recent File List")});
+    EXPECT_TRUE(profile.childKeys().isEmpty());
+    EXPECT_NE(COptionsFile::FileName(), profile.fileName());
+    EXPECT_TRUE(QFile::exists(COptionsFile::FileName()));
 }
