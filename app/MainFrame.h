@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/SlideShow.h"
+#include "app/ViewerOptions.h"
 #include "document/DocumentLinks.h"
 #include "platform/framework/CommandRouter.h"
 
@@ -64,6 +65,10 @@ public:
     const QString& PictureFolder() const { return pictureFolder_; }
     void SetPictureFolder(const QString& folder) { pictureFolder_ = folder; }
 
+    // The user's options; setting them shows the picture as they say.
+    const ViewerOptions& Options() const { return options_; }
+    void SetOptions(const ViewerOptions& options);
+
     // The smallest size: two fifths of the largest a window may be dragged to.
     static QSize MinimumTrackingSize(QSize maximumTrackingSize);
 
@@ -89,6 +94,8 @@ private:
     void OnRemoveImage();
     void OnRemoveAll();
     void OnSlideShowStart();
+    bool OnViewCommand(int id);
+    void ApplyViewOptions();
     int OnQueryNewPalette();
     int OnPaletteChanged();
 
@@ -111,4 +118,5 @@ private:
     int progressCount_ = 0;
     int progressTotal_ = 100;
     QString pictureFolder_;
+    ViewerOptions options_;
 };
