@@ -158,7 +158,9 @@ void CKiroView::OnDraw(QPainter& painter, const QRect& exposed)
     bool alpha = alphaCheckerboard_ && picture->GetBitsPerPixel() == 32 && picture->GetAlphaFlag();
     if (alpha)
         DrawCheckerboard(painter);
-    if (smoothReduction_ && IsReduced() && DrawReduced(painter, *picture, alpha))
+    if (!IsReduced())
+        reduced_.Clear();  // its memory is not wanted at this zoom
+    else if (smoothReduction_ && DrawReduced(painter, *picture, alpha))
         return;
     gdi::Rect area {exposed.left(), exposed.top(), exposed.right() + 1, exposed.bottom() + 1};
     CPainterDC dc(painter);
