@@ -188,6 +188,14 @@ void CMainFrame::CreateActions()
     MakeAction(ID_VIEW_TOOLBAR, QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)"))->setCheckable(true);
     MakeAction(ID_VIEW_STATUS_BAR, QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰ(&S)"))->setCheckable(true);
     MakeAction(ID_APP_ABOUT, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)..."));
+    // The picture view's zoom steps and display options, in the View menu.
+    MakeAction(ID_ZOOM_IN, QStringLiteral("拡大(&I)\t+"), QKeySequence(Qt::Key_Plus));
+    MakeAction(ID_ZOOM_OUT, QStringLiteral("縮小(&O)\t-"), QKeySequence(Qt::Key_Minus));
+    MakeAction(ID_ZOOM_ACTUAL_SIZE, QStringLiteral("原寸(&A)\t0"), QKeySequence(Qt::Key_0));
+    MakeAction(ID_ZOOM_FIT, QStringLiteral("ｳｨﾝﾄﾞｳに合わせる(&W)\t*"), QKeySequence(Qt::Key_Asterisk));
+    MakeAction(ID_VIEW_FIT_ON_OPEN, QStringLiteral("開くときｳｨﾝﾄﾞｳに合わせる(&P)"))->setCheckable(true);
+    MakeAction(ID_VIEW_SMOOTH_REDUCTION, QStringLiteral("なめらかに縮小(&M)"))->setCheckable(true);
+    MakeAction(ID_VIEW_ALPHA_CHECKERBOARD, QStringLiteral("透明部分を市松模様で表示(&K)"))->setCheckable(true);
     MakeAction(ID_NEXT_PANE, QString(), QKeySequence(Qt::Key_F6));
     MakeAction(ID_PREV_PANE, QString(), QKeySequence(Qt::SHIFT | Qt::Key_F6));
     for (int i = 0; i < kMaxRecentFiles; ++i) {
@@ -252,6 +260,14 @@ void CMainFrame::CreateMenus()
     QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
     view->addAction(router_.Action(ID_VIEW_TOOLBAR));
     view->addAction(router_.Action(ID_VIEW_STATUS_BAR));
+    for (int id : std::initializer_list<int> {0, ID_ZOOM_IN, ID_ZOOM_OUT, ID_ZOOM_ACTUAL_SIZE, ID_ZOOM_FIT, 0,
+                                              ID_VIEW_FIT_ON_OPEN, ID_VIEW_SMOOTH_REDUCTION,
+                                              ID_VIEW_ALPHA_CHECKERBOARD}) {
+        if (id == 0)
+            view->addSeparator();
+        else
+            view->addAction(router_.Action(id));
+    }
     // Full screen.
     view->addSeparator();
     view->addAction(router_.Action(ID_FULL_SCREEN));
@@ -372,6 +388,18 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         ui.Enable(Enabled(id));
         ui.SetCheck(pictureView_->IsZoomCommandOn());
         return true;
+    case ID_VIEW_FIT_ON_OPEN:
+    case ID_VIEW_SMOOTH_REDUCTION:
+    case ID_VIEW_ALPHA_CHECKERBOARD:
+        ui.Enable(Enabled(id));
+        ui.SetCheck(id == ID_VIEW_FIT_ON_OPEN        ? options_.fitOnOpen
+                    : id == ID_VIEW_SMOOTH_REDUCTION ? options_.smoothReduction
+                                                     : options_.alphaCheckerboard);
+        return true;
+    case ID_ZOOM_IN:
+    case ID_ZOOM_OUT:
+    case ID_ZOOM_ACTUAL_SIZE:
+    case ID_ZOOM_FIT:
     case ID_ADD_IMAGE:
     case ID_ADD_FOLDER:
     case ID_REMOVE_IMAGE:
@@ -418,10 +446,34 @@ bool CMainFrame::OnCommand(int id)
     case ID_FULL_SCREEN: SetFullScreen(!windowed_); return true;
     default:
         if (!IsIntervalCommand(id))
-            return false;
+            return OnViewCommand(id);
         SetSlideShowSeconds(IntervalSeconds(id));
         return true;
     }
+}
+
+// The picture view's zoom steps and display options, whichever view has the focus.
+bool CMainFrame::OnViewCommand(int id)
+{
+    switch (id) {
+    case ID_ZOOM_IN: pictureView_->ZoomInStep(); return true;
+    case ID_ZOOM_OUT: pictureView_->ZoomOutStep(); return true;
+    case ID_ZOOM_ACTUAL_SIZE: pictureView_->ZoomToActualSize(); return true;
+    case ID_ZOOM_FIT: pictureView_->ZoomToFit(); return true;
+    case ID_VIEW_FIT_ON_OPEN: options_.fitOnOpen = !options_.fitOnOpen; break;
+    case ID_VIEW_SMOOTH_REDUCTION: options_.smoothReduction = !options_.smoothReduction; break;
+    case ID_VIEW_ALPHA_CHECKERBOARD: options_.alphaCheckerboard = !options_.alphaCheckerboard; break;
+    default: return false;
+    }
+    ApplyViewOptions();
+    return true;
+}
+
+void CMainFrame::ApplyViewOptions()
+{
+    pictureView_->SetFitOnOpen(options_.fitOnOpen);
+    pictureView_->SetSmoothReduction(options_.smoothReduction);
+    pictureView_->SetAlphaCheckerboard(options_.alphaCheckerboard);
 }
 
 void CMainFrame::RefreshAllViews()
@@ -588,8 +640,7 @@ void CMainFrame::ApplyOptions(const ViewerOptions& options)
 {
     options_ = options;
     slideShow_.SetInterval(options_.slideShowSeconds * 1000);
-    // The picture view's drawing options (fitOnOpen, smoothReduction,
-    // alphaCheckerboard) are handed to it here, the one place they are applied.
+    ApplyViewOptions();
 }
 
 void CMainFrame::SetSlideShowSeconds(int seconds)

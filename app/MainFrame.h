@@ -107,6 +107,8 @@ private:
     void OnRemoveImage();
     void OnRemoveAll();
     void OnSlideShowStart();
+    bool OnViewCommand(int id);
+    void ApplyViewOptions();
     int OnQueryNewPalette();
     int OnPaletteChanged();
 
