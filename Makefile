@@ -5,6 +5,7 @@ ASAN_BUILD := build-asan
 TSAN_BUILD := build-tsan
 FUZZ_BUILD := build-fuzz
 BENCH_BUILD := build-bench
+PREFIX ?= /usr/local
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := decode_memory decode_file load_collection metafile_player thumbnail_cache
 # The ThreadSanitizer build runs the tests of everything a decoding thread
@@ -13,7 +14,7 @@ TSAN_TESTS := lumo_platform_tests lumo_picture_tests lumo_document_tests
 TSAN_SKIPPED := Corpus
 CMAKE := cmake -G Ninja -Wno-dev
 
-.PHONY: deps build run test bench fuzz samples clean
+.PHONY: deps build run test install bench fuzz samples clean
 
 deps:
 	@./scripts/install-deps
@@ -39,6 +40,17 @@ test: build
 	cmake --build $(TSAN_BUILD) --target $(TSAN_TESTS)
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/tsan.supp \
 		ctest --test-dir $(TSAN_BUILD) --output-on-failure -j 2 -E '$(TSAN_SKIPPED)'
+
+# Installs the programs and their desktop files under PREFIX (and DESTDIR).
+# Installed for real, the file types and the menu's types are made known at once.
+install: deps
+	@$(CMAKE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+	cmake --build $(BUILD) --target lumo_installed
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+	@if [ -z "$(DESTDIR)" ]; then \
+		update-mime-database "$(PREFIX)/share/mime"; \
+		update-desktop-database -q "$(PREFIX)/share/applications"; \
+	fi
 
 bench: deps
 	@$(CMAKE) -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DLUMO_BENCH=ON > /dev/null
