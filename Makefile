@@ -5,6 +5,7 @@ ASAN_BUILD := build-asan
 TSAN_BUILD := build-tsan
 FUZZ_BUILD := build-fuzz
 BENCH_BUILD := build-bench
+PACKAGE_BUILD := build-package
 PREFIX ?= /usr/local
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := decode_memory decode_file load_collection metafile_player thumbnail_cache
@@ -14,7 +15,7 @@ TSAN_TESTS := lumo_platform_tests lumo_picture_tests lumo_document_tests
 TSAN_SKIPPED := Corpus
 CMAKE := cmake -G Ninja -Wno-dev
 
-.PHONY: deps build run test install bench fuzz samples clean
+.PHONY: deps build run test install package bench fuzz samples clean
 
 deps:
 	@./scripts/install-deps
@@ -52,6 +53,14 @@ install: deps
 		update-desktop-database -q "$(PREFIX)/share/applications"; \
 	fi
 
+# Builds lumo_<version>_<arch>.deb here, from an optimised build of its own.
+package: deps
+	@$(CMAKE) -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release > /dev/null
+	cmake --build $(PACKAGE_BUILD) --target lumo_installed
+	rm -f $(PACKAGE_BUILD)/lumo_*.deb lumo_*.deb
+	cd $(PACKAGE_BUILD) && cpack -G DEB
+	cp $(PACKAGE_BUILD)/lumo_*.deb .
+
 bench: deps
 	@$(CMAKE) -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DLUMO_BENCH=ON > /dev/null
 	cmake --build $(BENCH_BUILD) --target lumo_bench
@@ -75,4 +84,4 @@ samples: build
 	./$(BUILD)/tests/lumo_make_cache_seeds fuzz/corpus/thumbnail_cache
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(PACKAGE_BUILD) lumo_*.deb
