@@ -41,6 +41,8 @@ test: build
 	cmake --build $(TSAN_BUILD) --target $(TSAN_TESTS)
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/tsan.supp \
 		ctest --test-dir $(TSAN_BUILD) --output-on-failure -j 2 -E '$(TSAN_SKIPPED)'
+	@$(MAKE) --no-print-directory package
+	./tests/install/check-package lumo_*.deb $(CURDIR)
 
 # Installs the programs and their desktop files under PREFIX (and DESTDIR).
 # Installed for real, the file types and the menu's types are made known at once.
