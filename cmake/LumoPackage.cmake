@@ -23,8 +23,7 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Lumo developers <lumo@invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Beside the libraries: the fonts the interface and metafiles need, and Qt's
-# platform plugins, without which neither program can start Qt.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, fonts-liberation2, qt6-qpa-plugins")
+# Beside the libraries: the fonts of the interface and of the metafiles' text.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, fonts-liberation2")
 
 include(CPack)
