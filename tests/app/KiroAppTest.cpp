@@ -3,6 +3,7 @@
 #include <QSettings>
 #include <QTest>
 
+#include "app/CommandLine.h"
 #include "resources/CommandIds.h"
 #include "tests/app/ViewerFixture.h"
 #include "tests/support/BmpWriter.h"
@@ -108,6 +109,20 @@ TEST(KiroApp, AnArgumentThatIsNoPictureOpensAsACollection)
     app.Document().FinishLoading();
     EXPECT_EQ(app.Document().GetPathName(), namedAsCollection);
     EXPECT_EQ(app.Document().GetEntryCount(), 0);
+}
+
+TEST(KiroApp, AnswersHelpAndVersion)
+{
+    auto asked = [](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), "lumo");
+        std::vector<char*> argv;
+        for (std::string& argument : arguments)
+            argv.push_back(argument.data());
+        return InformationAsked(static_cast<int>(argv.size()), argv.data());
+    };
+    EXPECT_EQ(asked({"--help"}).value_or("").rfind("usage: lumo [COLLECTION]\n", 0), 0u);
+    EXPECT_EQ(asked({"a.png", "--version"}), "lumo " + std::string(LUMO_VERSION) + "\n");
+    EXPECT_EQ(asked({"a.png", "list.kir"}), std::nullopt);
 }
 
 TEST(KiroApp, UnregisterRemovesTheSettings)
