@@ -7,7 +7,10 @@
 #include <QScreen>
 #include <QSettings>
 
+#include <algorithm>
+
 #include "app/AboutBox.h"
+#include "app/CommandLine.h"
 #include "app/MainFrame.h"
 #include "app/OptionsFile.h"
 #include "document/UserThumbnailStore.h"
@@ -117,15 +120,29 @@ bool CKiroApp::InitInstance(const QStringList& arguments)
     if (std::optional<QRect> geometry = options.ReadWindowGeometry())
         frame_->RestoreWindowGeometry(*geometry);
 
-    QString path = arguments.isEmpty() ? QString() : arguments.first();
-    bool opened = path.isEmpty() ? template_.OnFileNew() : template_.OpenDocumentFile(path.toStdString());
-    if (!opened) {
+    if (!OpenArguments(arguments)) {
         exitCode_ = 1;
         return false;
     }
     AfterDocumentChange();
     frame_->show();
     frame_->repaint();
+    return true;
+}
+
+bool CKiroApp::OpenArguments(const QStringList& arguments)
+{
+    std::vector<std::string> paths;
+    for (const QString& argument : arguments)
+        paths.push_back(argument.toStdString());
+    if (paths.empty())
+        return template_.OnFileNew();
+    if (std::none_of(paths.begin(), paths.end(), NamesPictures))
+        return template_.OpenDocumentFile(paths.front());
+    // As Add would add them, in the background once the window shows.
+    if (!template_.OnFileNew())
+        return false;
+    document_.StartAdding(std::move(paths));
     return true;
 }
 

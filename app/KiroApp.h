@@ -35,8 +35,10 @@ public:
     ~CKiroApp() override;
 
     // Start-up with the command line's arguments (the program name left out):
-    // none opens a new collection, a path opens that collection, the
-    // unregister switch removes the settings. False ends the program with ExitCode().
+    // none opens a new collection; pictures and folders start an untitled
+    // collection that they are added to, in order; otherwise the first path
+    // opens as a collection; the unregister switch removes the settings.
+    // False ends the program with ExitCode().
     bool InitInstance(const QStringList& arguments);
     int ExitCode() const { return exitCode_; }
     // Writes the recently used list, the options and the window's place back.
@@ -54,6 +56,7 @@ public:
 
 private:
     bool Unregister();
+    bool OpenArguments(const QStringList& arguments);
     void AfterDocumentChange();
 
     QTranslator qtTexts_;

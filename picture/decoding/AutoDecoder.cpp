@@ -4,6 +4,7 @@
 #include <array>
 #include <optional>
 
+#include "picture/decoding/MappedFileSource.h"
 #include "picture/decoding/TextException.h"
 #include "picture/decoding/Trace.h"
 #include "picture/formats/BMPDecoder.h"
@@ -151,7 +152,7 @@ PictureFormat CAutoDecoder::DetectFormat(std::span<const uint8_t> header, int64_
     return PF_UNKNOWN;
 }
 
-PictureFormat CAutoDecoder::FormatOf(CByteSource& source) const
+PictureFormat CAutoDecoder::FormatOf(CByteSource& source)
 {
     // Only the file name's extension counts: "pics.emf.d/photo.png" is a PNG
     // file. A memory block, named "Mem", has none.
@@ -162,6 +163,19 @@ PictureFormat CAutoDecoder::FormatOf(CByteSource& source) const
         return PF_EMF;
     size_t available = static_cast<size_t>(std::min<int64_t>(source.GetRemaining(), kDetectionBytes));
     return DetectFormat({source.Peek(available), available}, source.GetSize());
+}
+
+PictureFormat CAutoDecoder::RecognizeFile(const char* path)
+{
+    CMappedFileSource source(nullptr);
+    if (source.OpenFile(path) != PE_OK)
+        return PF_UNKNOWN;
+    try {
+        return FormatOf(source);
+    } catch (const CTextException&) {
+        // The file became shorter than it was when opened.
+        return PF_UNKNOWN;
+    }
 }
 
 CPictureDecoder* CAutoDecoder::DecoderFor(PictureFormat format) const

@@ -38,6 +38,9 @@ public:
     // up to the 526 the tests look at) and whose total size is `size`.
     // A byte a test needs that is not there fails the test.
     static PictureFormat DetectFormat(std::span<const uint8_t> header, int64_t size);
+    // The format Decode would take the file at `path` for, from its name and
+    // first bytes alone, without decoding it; PF_UNKNOWN when it cannot be read.
+    static PictureFormat RecognizeFile(const char* path);
 
     // The number of leading bytes DetectFormat looks at.
     static constexpr size_t kDetectionBytes = 526;
@@ -45,7 +48,7 @@ public:
 private:
     // Recognises the format, positions the source at its data and names the decoder.
     CPictureDecoder& DecoderAt(CByteSource& source) const;
-    PictureFormat FormatOf(CByteSource& source) const;
+    static PictureFormat FormatOf(CByteSource& source);
     CPictureDecoder* DecoderFor(PictureFormat format) const;
     void PositionAtEpsPreview(CByteSource& source) const;
 

@@ -8,8 +8,11 @@
 #include <QTest>
 
 #include "app/OptionsFile.h"
+#include "app/CommandLine.h"
 #include "resources/CommandIds.h"
 #include "tests/app/ViewerFixture.h"
+#include "tests/support/BmpWriter.h"
+#include "tests/support/KirWriter.h"
 
 namespace {
 
@@ -17,6 +20,24 @@ QString SettingsFile()
 {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, CProfile::kCompany, CProfile::kApplication)
         .fileName();
+}
+
+// A collection file holding `paths`.
+std::vector<uint8_t> Collection(const std::vector<std::string>& paths)
+{
+    ByteWriter kir;
+    AddRecord(kir, std::to_string(paths.size()) + "\r\n");
+    for (const std::string& path : paths)
+        AddRecord(kir, path + "\r\n");
+    return kir.Take();
+}
+
+std::vector<std::string> EntryPaths(const CKiroDoc& document)
+{
+    std::vector<std::string> paths;
+    for (const ImageEntry& entry : document.GetEntries())
+        paths.push_back(entry.path);
+    return paths;
 }
 
 }  // namespace
@@ -58,6 +79,66 @@ TEST_F(ViewerTest, QtsOwnDialogsSpeakJapanese)
     QFileDialog dialog(&Frame());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("lookInLabel"))->text(), QStringLiteral("アドレス:"));
+}
+
+// As Add and Add from folder would add them, once the window shows; a
+// collection among pictures is a file that is no picture, and is left out.
+TEST(KiroApp, PicturesAndFoldersOnTheCommandLineStartAnUntitledCollection)
+{
+    TempFolder folder;
+    std::string first = folder.Write("z-first.bmp", SceneBmp(8, 6, 24));
+    std::string inFolder = folder.Write("pictures/a.bmp", SceneBmp(8, 6, 8));
+    folder.Write("pictures/notes.txt", "no picture");
+    std::string below = folder.Write("pictures/sub/b.bmp", SceneBmp(5, 9, 24));
+    std::string collection = folder.Write("list.kir", Collection({first}));
+    std::string last = folder.Write("last.bmp", SceneBmp(3, 3, 24));
+    ScriptedUi ui;
+    CKiroApp app(&ui);
+    ASSERT_TRUE(app.InitInstance({QString::fromStdString(first), QString::fromStdString(folder.Path() + "/pictures"),
+                                  QString::fromStdString(collection), QString::fromStdString(last)}));
+    EXPECT_EQ(app.Document().GetEntryCount(), 0);
+    app.Document().FinishLoading();
+    EXPECT_EQ(EntryPaths(app.Document()), (std::vector<std::string> {first, inFolder, below, last}));
+    EXPECT_EQ(app.Document().GetPathName(), "");
+    EXPECT_TRUE(app.Document().IsModified());
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+// Whatever its name; but a file named .kir is a collection even when it holds a picture.
+TEST(KiroApp, AnArgumentThatIsNoPictureOpensAsACollection)
+{
+    TempFolder folder;
+    std::string picture = folder.Write("a.bmp", SceneBmp(8, 6, 24));
+    std::string collection = folder.Write("list.dat", Collection({picture}));
+    ScriptedUi ui;
+    {
+        CKiroApp app(&ui);
+        ASSERT_TRUE(app.InitInstance({QString::fromStdString(collection)}));
+        app.Document().FinishLoading();
+        EXPECT_EQ(app.Document().GetPathName(), collection);
+        EXPECT_EQ(EntryPaths(app.Document()), std::vector<std::string> {picture});
+        EXPECT_FALSE(app.Document().IsModified());
+    }
+    std::string namedAsCollection = folder.Write("photo.kir", SceneBmp(8, 6, 24));
+    CKiroApp app(&ui);
+    ASSERT_TRUE(app.InitInstance({QString::fromStdString(namedAsCollection)}));
+    app.Document().FinishLoading();
+    EXPECT_EQ(app.Document().GetPathName(), namedAsCollection);
+    EXPECT_EQ(app.Document().GetEntryCount(), 0);
+}
+
+TEST(KiroApp, AnswersHelpAndVersion)
+{
+    auto asked = [](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), "lumo");
+        std::vector<char*> argv;
+        for (std::string& argument : arguments)
+            argv.push_back(argument.data());
+        return InformationAsked(static_cast<int>(argv.size()), argv.data());
+    };
+    EXPECT_EQ(asked({"--help"}).value_or("").rfind("usage: lumo [COLLECTION]\n", 0), 0u);
+    EXPECT_EQ(asked({"a.png", "--version"}), "lumo " + std::string(LUMO_VERSION) + "\n");
+    EXPECT_EQ(asked({"a.png", "list.kir"}), std::nullopt);
 }
 
 TEST(KiroApp, UnregisterRemovesTheSettings)
