@@ -5,6 +5,8 @@ ASAN_BUILD := build-asan
 TSAN_BUILD := build-tsan
 FUZZ_BUILD := build-fuzz
 BENCH_BUILD := build-bench
+PACKAGE_BUILD := build-package
+PREFIX ?= /usr/local
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := decode_memory decode_file decode_format load_collection metafile_player thumbnail_cache
 # The ThreadSanitizer build runs the tests of everything a decoding thread
@@ -13,7 +15,7 @@ TSAN_TESTS := lumo_platform_tests lumo_picture_tests lumo_document_tests
 TSAN_SKIPPED := Corpus
 CMAKE := cmake -G Ninja -Wno-dev
 
-.PHONY: deps build run test bench fuzz samples clean
+.PHONY: deps build run test install package bench fuzz samples clean
 
 deps:
 	@./scripts/install-deps
@@ -39,6 +41,27 @@ test: build
 	cmake --build $(TSAN_BUILD) --target $(TSAN_TESTS)
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/tsan.supp \
 		ctest --test-dir $(TSAN_BUILD) --output-on-failure -j 2 -E '$(TSAN_SKIPPED)'
+	@$(MAKE) --no-print-directory package
+	./tests/install/check-package lumo_*.deb $(CURDIR)
+
+# Installs the programs and their desktop files under PREFIX (and DESTDIR).
+# Installed for real, the file types and the menu's types are made known at once.
+install: deps
+	@$(CMAKE) -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+	cmake --build $(BUILD) --target lumo_installed
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+	@if [ -z "$(DESTDIR)" ]; then \
+		update-mime-database "$(PREFIX)/share/mime"; \
+		update-desktop-database -q "$(PREFIX)/share/applications"; \
+	fi
+
+# Builds lumo_<version>_<arch>.deb here, from an optimised build of its own.
+package: deps
+	@$(CMAKE) -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release > /dev/null
+	cmake --build $(PACKAGE_BUILD) --target lumo_installed
+	rm -f $(PACKAGE_BUILD)/lumo_*.deb lumo_*.deb
+	cd $(PACKAGE_BUILD) && cpack -G DEB
+	cp $(PACKAGE_BUILD)/lumo_*.deb .
 
 bench: deps
 	@$(CMAKE) -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DLUMO_BENCH=ON > /dev/null
@@ -63,4 +86,4 @@ samples: build
 	./$(BUILD)/tests/lumo_make_cache_seeds fuzz/corpus/thumbnail_cache
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(PACKAGE_BUILD) lumo_*.deb

@@ -1,13 +1,18 @@
 #include "app/KiroApp.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QLibraryInfo>
 #include <QPalette>
 #include <QScreen>
 #include <QSettings>
-#include <QFile>
+
+#include <algorithm>
 
 #include "app/AboutBox.h"
+#include "app/CommandLine.h"
 #include "app/MainFrame.h"
+#include "app/OptionsFile.h"
 #include "document/UserThumbnailStore.h"
 #include "picture/decoding/DecodingThreads.h"
 #include "platform/gdi/Colors.h"
@@ -29,10 +34,27 @@ bool IsUnregisterSwitch(const QString& argument)
            name.compare(QStringLiteral("unregserver"), Qt::CaseInsensitive) == 0;
 }
 
+// Qt's Japanese translation (Debian's qt6-translations-l10n), whatever the
+// system's language: the program is Japanese. Without it Qt speaks English.
+void InstallJapaneseQtTexts(QTranslator& translator)
+{
+    if (translator.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&translator);
+}
+
 gdi::ColorRef ColorRefOf(const QColor& color)
 {
     return gdi::Rgb(static_cast<uint8_t>(color.red()), static_cast<uint8_t>(color.green()),
                     static_cast<uint8_t>(color.blue()));
+}
+
+// Removes a settings file; true when it is gone.
+bool RemoveSettingsFile(QSettings& settings)
+{
+    QString file = settings.fileName();
+    settings.clear();
+    settings.sync();
+    return !QFile::exists(file) || QFile::remove(file);
 }
 
 }  // namespace
@@ -65,6 +87,7 @@ CKiroApp::CKiroApp(IFrameworkUi* ui)
       template_(document_, ui_, recentFiles_, &profile_),
       documentCommands_(document_, template_, [this] { AfterDocumentChange(); })
 {
+    InstallJapaneseQtTexts(qtTexts_);
     document_.SetLoaderOptions({{}, thumbnailStore_.get(), 0});
     os::SetClipboardBackend(&clipboard_);
 }
@@ -92,10 +115,12 @@ bool CKiroApp::InitInstance(const QStringList& arguments)
         return false;
     }
     dialogs_.SetParent(frame_.get());
+    COptionsFile options;
+    frame_->ApplyOptions(options.ReadOptions());
+    if (std::optional<QRect> geometry = options.ReadWindowGeometry())
+        frame_->RestoreWindowGeometry(*geometry);
 
-    QString path = arguments.isEmpty() ? QString() : arguments.first();
-    bool opened = path.isEmpty() ? template_.OnFileNew() : template_.OpenDocumentFile(path.toStdString());
-    if (!opened) {
+    if (!OpenArguments(arguments)) {
         exitCode_ = 1;
         return false;
     }
@@ -105,20 +130,37 @@ bool CKiroApp::InitInstance(const QStringList& arguments)
     return true;
 }
 
+bool CKiroApp::OpenArguments(const QStringList& arguments)
+{
+    std::vector<std::string> paths;
+    for (const QString& argument : arguments)
+        paths.push_back(argument.toStdString());
+    if (paths.empty())
+        return template_.OnFileNew();
+    if (std::none_of(paths.begin(), paths.end(), NamesPictures))
+        return template_.OpenDocumentFile(paths.front());
+    // As Add would add them, in the background once the window shows.
+    if (!template_.OnFileNew())
+        return false;
+    document_.StartAdding(std::move(paths));
+    return true;
+}
+
 void CKiroApp::ExitInstance()
 {
     recentFiles_.WriteList(profile_);
     profile_.Flush();
+    if (frame_)
+        COptionsFile().Write(frame_->Options(), frame_->WindowedGeometry());
 }
 
 bool CKiroApp::Unregister()
 {
-    // The settings of this program are its one INI file.
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, CProfile::kCompany, CProfile::kApplication);
-    QString file = settings.fileName();
-    settings.clear();
-    settings.sync();
-    bool removed = !QFile::exists(file) || QFile::remove(file);
+    // The settings of this program are the profile and the options file.
+    QSettings profile(QSettings::NativeFormat, QSettings::UserScope, CProfile::kCompany, CProfile::kApplication);
+    QSettings options(COptionsFile::FileName(), QSettings::IniFormat);
+    bool removed = RemoveSettingsFile(profile);
+    removed = RemoveSettingsFile(options) && removed;
     ui_.ShowMessage(removed ? kUnregistered : kNotUnregistered);
     return removed;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+#include <QTranslator>
 #include <memory>
 
 #include "app/DocumentCommands.h"
@@ -23,8 +24,10 @@ int GetScreenDepth();
 void ApplySystemColors(const QPalette& palette);
 
 // The application: the one picture decoder everything shares, the settings
-// and recently used list, the collection document and its template, the main
-// window, and the commands New, Open, recently used files, Exit and About.
+// and recently used list, the options file, the collection document and its
+// template, the main window, and the commands New, Open, recently used files,
+// Exit and About. Qt's own texts (file dialogs, message-box buttons) are
+// Japanese like the program's, whatever language the system is set to.
 class CKiroApp : public ICommandTarget {
 public:
     // Questions and messages go to `ui`, or to dialogs when it is null.
@@ -32,11 +35,13 @@ public:
     ~CKiroApp() override;
 
     // Start-up with the command line's arguments (the program name left out):
-    // none opens a new collection, a path opens that collection, the
-    // unregister switch removes the settings. False ends the program with ExitCode().
+    // none opens a new collection; pictures and folders start an untitled
+    // collection that they are added to, in order; otherwise the first path
+    // opens as a collection; the unregister switch removes the settings.
+    // False ends the program with ExitCode().
     bool InitInstance(const QStringList& arguments);
     int ExitCode() const { return exitCode_; }
-    // Writes the recently used list back.
+    // Writes the recently used list, the options and the window's place back.
     void ExitInstance();
 
     bool OnCommand(int id) override;
@@ -51,8 +56,10 @@ public:
 
 private:
     bool Unregister();
+    bool OpenArguments(const QStringList& arguments);
     void AfterDocumentChange();
 
+    QTranslator qtTexts_;
     CAutoDecoder decoder_;
     // Outlives the document, whose loads ask it.
     std::unique_ptr<IThumbnailStore> thumbnailStore_;

@@ -1,23 +1,30 @@
 #include "app/MainFrame.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTimerEvent>
 #include <QToolBar>
+#include <QUrl>
 
 #include "app/AddPictures.h"
 #include "app/KiroApp.h"
+#include "app/OptionsFile.h"
 #include "app/StyledStatusBar.h"
 #include "document/KiroDoc.h"
 #include "platform/framework/RecentFileList.h"
 #include "platform/framework/SingleDocTemplate.h"
+#include "platform/os/CodePage.h"
 #include "resources/CommandIds.h"
 #include "resources/Icons.h"
 #include "resources/Strings.h"
@@ -51,6 +58,42 @@ QString LiteralMenuText(QString text)
     return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
+// The interval commands stand for the choices of kSlideShowSeconds, in order.
+int IntervalCommand(size_t choice)
+{
+    return ID_INTERVAL_1 + static_cast<int>(choice);
+}
+
+bool IsIntervalCommand(int id)
+{
+    return id >= ID_INTERVAL_1 && id < IntervalCommand(kSlideShowSeconds.size());
+}
+
+int IntervalSeconds(int intervalCommand)
+{
+    return kSlideShowSeconds[static_cast<size_t>(intervalCommand - ID_INTERVAL_1)];
+}
+
+// The local paths a drag carries, in its order; none when it carries anything else.
+std::vector<std::string> DroppedPaths(const QMimeData* data)
+{
+    std::vector<std::string> paths;
+    if (data == nullptr)
+        return paths;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            return {};
+        paths.push_back(url.toLocalFile().toStdString());
+    }
+    return paths;
+}
+
+// The command a drop of `paths` stands for: Open for one collection file, Add otherwise.
+int DropCommand(const std::vector<std::string>& paths)
+{
+    return paths.size() == 1 && os::HasExtension(paths.front(), "kir") ? ID_FILE_OPEN : ID_ADD_IMAGE;
+}
+
 }  // namespace
 
 CMainFrame::CMainFrame(CKiroDoc& document, CSingleDocTemplate& docTemplate, CRecentFileList& recentFiles,
@@ -59,6 +102,7 @@ CMainFrame::CMainFrame(CKiroDoc& document, CSingleDocTemplate& docTemplate, CRec
       application_(application), pictureFolder_(QDir::currentPath())
 {
     setWindowIcon(ApplicationIcon());
+    setAcceptDrops(true);
     if (QScreen* screen = QGuiApplication::primaryScreen())
         resize(screen->availableSize() * 3 / 4);
     CreateViews();
@@ -71,10 +115,7 @@ CMainFrame::CMainFrame(CKiroDoc& document, CSingleDocTemplate& docTemplate, CRec
     router_.SetRoute([this] { return Route(); });
     document_.SetMainFrame(this);
     document_.SetInterfaceThread(this);
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, [this] {
-        if (document_.IsAdding())
-            document_.StopLoading();
-    });
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &CMainFrame::OnEscape);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         for (QWidget* view : {static_cast<QWidget*>(thumbnailView_), static_cast<QWidget*>(pictureView_)})
             if (now != nullptr && (now == view || view->isAncestorOf(now)))
@@ -147,12 +188,35 @@ void CMainFrame::CreateActions()
     MakeAction(ID_VIEW_TOOLBAR, QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)"))->setCheckable(true);
     MakeAction(ID_VIEW_STATUS_BAR, QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰ(&S)"))->setCheckable(true);
     MakeAction(ID_APP_ABOUT, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)..."));
+    // The picture view's zoom steps and display options, in the View menu.
+    MakeAction(ID_ZOOM_IN, QStringLiteral("拡大(&I)\t+"), QKeySequence(Qt::Key_Plus));
+    MakeAction(ID_ZOOM_OUT, QStringLiteral("縮小(&O)\t-"), QKeySequence(Qt::Key_Minus));
+    MakeAction(ID_ZOOM_ACTUAL_SIZE, QStringLiteral("原寸(&A)\t0"), QKeySequence(Qt::Key_0));
+    MakeAction(ID_ZOOM_FIT, QStringLiteral("ｳｨﾝﾄﾞｳに合わせる(&W)\t*"), QKeySequence(Qt::Key_Asterisk));
+    MakeAction(ID_VIEW_FIT_ON_OPEN, QStringLiteral("開くときｳｨﾝﾄﾞｳに合わせる(&P)"))->setCheckable(true);
+    MakeAction(ID_VIEW_SMOOTH_REDUCTION, QStringLiteral("なめらかに縮小(&M)"))->setCheckable(true);
+    MakeAction(ID_VIEW_ALPHA_CHECKERBOARD, QStringLiteral("透明部分を市松模様で表示(&K)"))->setCheckable(true);
     MakeAction(ID_NEXT_PANE, QString(), QKeySequence(Qt::Key_F6));
     MakeAction(ID_PREV_PANE, QString(), QKeySequence(Qt::SHIFT | Qt::Key_F6));
     for (int i = 0; i < kMaxRecentFiles; ++i) {
         QAction* action = MakeAction(ID_FILE_MRU_FIRST + i, QString());
         action->setVisible(false);
         recentActions_.push_back(action);
+    }
+    CreateViewingActions();
+}
+
+void CMainFrame::CreateViewingActions()
+{
+    MakeAction(ID_NEXT_PICTURE, QStringLiteral("次の画像(&N)\tSpace"), QKeySequence(Qt::Key_Space));
+    MakeAction(ID_PREV_PICTURE, QStringLiteral("前の画像(&P)\tBackspace"), QKeySequence(Qt::Key_Backspace));
+    MakeAction(ID_FULL_SCREEN, QStringLiteral("全画面表示(&F)\tF11"), QKeySequence(Qt::Key_F11))->setCheckable(true);
+    auto* intervals = new QActionGroup(this);
+    for (size_t i = 0; i < kSlideShowSeconds.size(); ++i) {
+        int seconds = kSlideShowSeconds[i];
+        QAction* action = MakeAction(IntervalCommand(i), QStringLiteral("%1秒(&%2)").arg(seconds).arg(seconds % 10));
+        action->setCheckable(true);
+        intervals->addAction(action);
     }
 }
 
@@ -183,11 +247,30 @@ void CMainFrame::CreateMenus()
         else
             image->addAction(router_.Action(id));
     }
+    // The slide show's interval, then picture stepping.
+    QMenu* intervals = image->addMenu(QStringLiteral("ｽﾗｲﾄﾞｼｮｳの間隔(&I)"));
+    for (size_t i = 0; i < kSlideShowSeconds.size(); ++i)
+        intervals->addAction(router_.Action(IntervalCommand(i)));
+    router_.WatchMenu(intervals);
+    image->addSeparator();
+    image->addAction(router_.Action(ID_NEXT_PICTURE));
+    image->addAction(router_.Action(ID_PREV_PICTURE));
     router_.WatchMenu(image);
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
     view->addAction(router_.Action(ID_VIEW_TOOLBAR));
     view->addAction(router_.Action(ID_VIEW_STATUS_BAR));
+    for (int id : std::initializer_list<int> {0, ID_ZOOM_IN, ID_ZOOM_OUT, ID_ZOOM_ACTUAL_SIZE, ID_ZOOM_FIT, 0,
+                                              ID_VIEW_FIT_ON_OPEN, ID_VIEW_SMOOTH_REDUCTION,
+                                              ID_VIEW_ALPHA_CHECKERBOARD}) {
+        if (id == 0)
+            view->addSeparator();
+        else
+            view->addAction(router_.Action(id));
+    }
+    // Full screen.
+    view->addSeparator();
+    view->addAction(router_.Action(ID_FULL_SCREEN));
     router_.WatchMenu(view);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
@@ -262,6 +345,9 @@ bool CMainFrame::Enabled(int id) const
         return !running && count > 1;
     case ID_SLIDESHOW_STOP:
         return running && count > 1;
+    case ID_NEXT_PICTURE:
+    case ID_PREV_PICTURE:
+        return !running && count > 0;
     default:
         if (IsRecentFileCommand(id))
             return !running && !recentFiles_.GetEntries().empty() && !recentFiles_.GetEntries().front().empty();
@@ -276,6 +362,8 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
     case ID_INDICATOR_ZOOM:
     case ID_INDICATOR_X:
     case ID_INDICATOR_Y:
+        // The picture view's panes describe the picture whichever view has the focus.
+        return pictureView_->OnUpdateCommand(ui);
     case ID_INDICATOR_IMAGE_INFO:
         ui.SetText(QString());
         return true;
@@ -289,10 +377,29 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
     case ID_NEXT_PANE:
     case ID_PREV_PANE:
         return true;
+    case ID_FULL_SCREEN:
+        ui.SetCheck(windowed_.has_value());
+        return true;
+    case ID_NEXT_PICTURE:
+    case ID_PREV_PICTURE:
+        ui.Enable(Enabled(id));
+        return true;
     case ID_ZOOM:
         ui.Enable(Enabled(id));
         ui.SetCheck(pictureView_->IsZoomCommandOn());
         return true;
+    case ID_VIEW_FIT_ON_OPEN:
+    case ID_VIEW_SMOOTH_REDUCTION:
+    case ID_VIEW_ALPHA_CHECKERBOARD:
+        ui.Enable(Enabled(id));
+        ui.SetCheck(id == ID_VIEW_FIT_ON_OPEN        ? options_.fitOnOpen
+                    : id == ID_VIEW_SMOOTH_REDUCTION ? options_.smoothReduction
+                                                     : options_.alphaCheckerboard);
+        return true;
+    case ID_ZOOM_IN:
+    case ID_ZOOM_OUT:
+    case ID_ZOOM_ACTUAL_SIZE:
+    case ID_ZOOM_FIT:
     case ID_ADD_IMAGE:
     case ID_ADD_FOLDER:
     case ID_REMOVE_IMAGE:
@@ -308,6 +415,10 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
         ui.Enable(Enabled(id));
         return true;
     default:
+        if (IsIntervalCommand(id)) {
+            ui.SetCheck(IntervalSeconds(id) == options_.slideShowSeconds);
+            return true;
+        }
         if (!IsRecentFileCommand(id))
             return false;
         ui.Enable(Enabled(id));
@@ -330,8 +441,39 @@ bool CMainFrame::OnCommand(int id)
     case ID_VIEW_STATUS_BAR: statusBar_->setVisible(!statusBar_->isVisible()); return true;
     case ID_NEXT_PANE: SwitchPane(true); return true;
     case ID_PREV_PANE: SwitchPane(false); return true;
+    case ID_NEXT_PICTURE: StepPicture(1); return true;
+    case ID_PREV_PICTURE: StepPicture(-1); return true;
+    case ID_FULL_SCREEN: SetFullScreen(!windowed_); return true;
+    default:
+        if (!IsIntervalCommand(id))
+            return OnViewCommand(id);
+        SetSlideShowSeconds(IntervalSeconds(id));
+        return true;
+    }
+}
+
+// The picture view's zoom steps and display options, whichever view has the focus.
+bool CMainFrame::OnViewCommand(int id)
+{
+    switch (id) {
+    case ID_ZOOM_IN: pictureView_->ZoomInStep(); return true;
+    case ID_ZOOM_OUT: pictureView_->ZoomOutStep(); return true;
+    case ID_ZOOM_ACTUAL_SIZE: pictureView_->ZoomToActualSize(); return true;
+    case ID_ZOOM_FIT: pictureView_->ZoomToFit(); return true;
+    case ID_VIEW_FIT_ON_OPEN: options_.fitOnOpen = !options_.fitOnOpen; break;
+    case ID_VIEW_SMOOTH_REDUCTION: options_.smoothReduction = !options_.smoothReduction; break;
+    case ID_VIEW_ALPHA_CHECKERBOARD: options_.alphaCheckerboard = !options_.alphaCheckerboard; break;
     default: return false;
     }
+    ApplyViewOptions();
+    return true;
+}
+
+void CMainFrame::ApplyViewOptions()
+{
+    pictureView_->SetFitOnOpen(options_.fitOnOpen);
+    pictureView_->SetSmoothReduction(options_.smoothReduction);
+    pictureView_->SetAlphaCheckerboard(options_.alphaCheckerboard);
 }
 
 void CMainFrame::RefreshAllViews()
@@ -492,4 +634,128 @@ int CMainFrame::OnQueryNewPalette()
     if (activeView_ == pictureView_)
         return pictureView_->OnRealizePalette(activeView_);
     return 0;
+}
+
+void CMainFrame::ApplyOptions(const ViewerOptions& options)
+{
+    options_ = options;
+    slideShow_.SetInterval(options_.slideShowSeconds * 1000);
+    ApplyViewOptions();
+}
+
+void CMainFrame::SetSlideShowSeconds(int seconds)
+{
+    ViewerOptions options = options_;
+    options.slideShowSeconds = seconds;
+    ApplyOptions(options);
+}
+
+QRect CMainFrame::WindowedGeometry() const
+{
+    return windowed_ ? windowed_->normalGeometry : normalGeometry();
+}
+
+void CMainFrame::RestoreWindowGeometry(const QRect& geometry)
+{
+    resize(geometry.size());
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen->availableGeometry().intersects(geometry)) {
+            setGeometry(geometry);
+            return;
+        }
+}
+
+// The next (step 1) or previous (step -1) entry, wrapping at either end as
+// the slide show does; with no current entry, the first or the last.
+void CMainFrame::StepPicture(int step)
+{
+    int count = document_.GetEntryCount();
+    if (count == 0)
+        return;
+    int current = document_.GetCurrentIndex();
+    int next = current < 0 ? (step > 0 ? 0 : count - 1) : (current + step + count) % count;
+    document_.SelectPicture(next);
+}
+
+void CMainFrame::SetFullScreen(bool on)
+{
+    if (on == windowed_.has_value())
+        return;
+    if (on)
+        EnterFullScreen();
+    else
+        LeaveFullScreen();
+}
+
+void CMainFrame::EnterFullScreen()
+{
+    windowed_ = WindowedLayout {toolBar_->isVisible(), statusBar_->isVisible(), isMaximized(), normalGeometry(),
+                                pictureView_->palette(), pictureView_->frameShape()};
+    for (QWidget* widget : {static_cast<QWidget*>(menuBar()), static_cast<QWidget*>(toolBar_),
+                            static_cast<QWidget*>(statusBar_), static_cast<QWidget*>(thumbnailView_)})
+        widget->hide();
+    QPalette black = pictureView_->palette();
+    black.setColor(QPalette::Base, Qt::black);
+    black.setColor(QPalette::Window, Qt::black);
+    pictureView_->setPalette(black);
+    pictureView_->setFrameShape(QFrame::NoFrame);
+    pictureView_->setFocus(Qt::OtherFocusReason);
+    // The whole screen even where no window manager makes it so.
+    if (QScreen* screen = this->screen())
+        setGeometry(screen->geometry());
+    showFullScreen();
+}
+
+void CMainFrame::LeaveFullScreen()
+{
+    WindowedLayout windowed = *windowed_;
+    windowed_.reset();
+    pictureView_->setPalette(windowed.pictureViewPalette);
+    pictureView_->setFrameShape(windowed.pictureViewFrame);
+    menuBar()->show();
+    thumbnailView_->show();
+    toolBar_->setVisible(windowed.toolBarVisible);
+    statusBar_->setVisible(windowed.statusBarVisible);
+    if (windowed.maximized) {
+        showMaximized();
+    } else {
+        showNormal();
+        setGeometry(windowed.normalGeometry);
+    }
+}
+
+// Esc stops what runs: an add, the slide show, full screen.
+void CMainFrame::OnEscape()
+{
+    if (document_.IsAdding())
+        document_.StopLoading();
+    slideShow_.Stop();
+    SetFullScreen(false);
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    std::vector<std::string> paths = DroppedPaths(event->mimeData());
+    if (!paths.empty() && router_.Query(DropCommand(paths)).IsEnabled())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    std::vector<std::string> paths = DroppedPaths(event->mimeData());
+    if (paths.empty() || !router_.Query(DropCommand(paths)).IsEnabled())
+        return;
+    event->acceptProposedAction();
+    // Carried out once the drag has ended: opening may ask whether to save first.
+    Post([this, paths = std::move(paths)]() mutable { OpenOrAddDropped(std::move(paths)); });
+}
+
+void CMainFrame::OpenOrAddDropped(std::vector<std::string> paths)
+{
+    if (DropCommand(paths) == ID_FILE_OPEN) {
+        template_.OpenDocumentFile(paths.front());
+        UpdateTitle();
+    } else {
+        document_.StartAdding(std::move(paths));
+    }
 }

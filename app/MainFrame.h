@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QFrame>
 #include <QMainWindow>
+#include <QPalette>
+#include <optional>
 #include <vector>
 
 #include "app/SlideShow.h"
+#include "app/ViewerOptions.h"
 #include "document/DocumentLinks.h"
 #include "platform/framework/CommandRouter.h"
 
@@ -24,7 +28,9 @@ class QToolBar;
 // slide show, shows progress in status pane 0 and keeps a minimum size. The
 // document's loads post their batches to the frame's event queue; while one
 // runs, the commands that change or save the collection are off and Esc stops
-// an add.
+// an add. Full screen shows the picture view alone on black; Esc leaves it and
+// stops a slide show. Picture files and folders dropped on the window are
+// added as Add adds them; one collection file dropped is opened.
 class CMainFrame : public QMainWindow, public ICommandTarget, public IProgressFrame, public IInterfaceThread {
 public:
     // Commands the frame does not handle go on to `document` and `application`.
@@ -67,11 +73,23 @@ public:
     // The smallest size: two fifths of the largest a window may be dragged to.
     static QSize MinimumTrackingSize(QSize maximumTrackingSize);
 
+    // The options the viewer runs with. The frame sets the slide show's
+    // interval from them and hands the picture view its drawing options.
+    const ViewerOptions& Options() const { return options_; }
+    void ApplyOptions(const ViewerOptions& options);
+    // The size and place (client area) of the window outside full screen.
+    QRect WindowedGeometry() const;
+    // Takes back a size and place the window had; a place on no screen is
+    // left to the system.
+    void RestoreWindowGeometry(const QRect& geometry);
+
 protected:
     void timerEvent(QTimerEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateActions();
@@ -89,8 +107,21 @@ private:
     void OnRemoveImage();
     void OnRemoveAll();
     void OnSlideShowStart();
+    bool OnViewCommand(int id);
+    void ApplyViewOptions();
     int OnQueryNewPalette();
     int OnPaletteChanged();
+
+    // Picture stepping, full screen, Esc and the slide show's interval.
+    void CreateViewingActions();
+    void StepPicture(int step);
+    void SetFullScreen(bool on);
+    void EnterFullScreen();
+    void LeaveFullScreen();
+    void OnEscape();
+    void SetSlideShowSeconds(int seconds);
+    // Carries out a drop of `paths`: opens one collection file, adds anything else.
+    void OpenOrAddDropped(std::vector<std::string> paths);
 
     CKiroDoc& document_;
     CSingleDocTemplate& template_;
@@ -111,4 +142,15 @@ private:
     int progressCount_ = 0;
     int progressTotal_ = 100;
     QString pictureFolder_;
+    ViewerOptions options_;
+    // What full screen hides or changes, as it was before.
+    struct WindowedLayout {
+        bool toolBarVisible;
+        bool statusBarVisible;
+        bool maximized;
+        QRect normalGeometry;
+        QPalette pictureViewPalette;
+        QFrame::Shape pictureViewFrame;
+    };
+    std::optional<WindowedLayout> windowed_;
 };

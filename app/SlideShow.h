@@ -6,9 +6,10 @@ class CKiroDoc;
 class CKiroView;
 class QObject;
 
-// Steps through the whole collection, one picture a second in collection
-// order, starting again after the last, until stopped. Its timer's events go
-// to the owner (the main frame), which passes them to Step.
+// Steps through the whole collection, one picture an interval (a second
+// unless chosen otherwise) in collection order, starting again after the
+// last, until stopped. Its timer's events go to the owner (the main frame),
+// which passes them to Step.
 class CSlideShow {
 public:
     virtual ~CSlideShow();
@@ -23,6 +24,8 @@ public:
 
     int GetIndex() const { return index_; }
     int GetInterval() const { return interval_; }
+    // The delay between pictures in milliseconds, from the next step on.
+    void SetInterval(int milliseconds) { interval_ = milliseconds; }
 
 private:
     bool running_ = false;

@@ -23,6 +23,25 @@ enum CommandId : int {
     ID_SLIDESHOW_STOP = 32807,
     ID_COPY = 32808,
 
+    // Picture stepping, full screen and the slide show's interval.
+    ID_NEXT_PICTURE = 32840,
+    ID_PREV_PICTURE = 32841,
+    ID_FULL_SCREEN = 32842,
+    ID_INTERVAL_1 = 32843,
+    ID_INTERVAL_2 = 32844,
+    ID_INTERVAL_3 = 32845,
+    ID_INTERVAL_5 = 32846,
+    ID_INTERVAL_10 = 32847,
+
+    // How the picture view shows pictures: zoom steps and display options.
+    ID_ZOOM_IN = 32820,
+    ID_ZOOM_OUT = 32821,
+    ID_ZOOM_ACTUAL_SIZE = 32822,
+    ID_ZOOM_FIT = 32823,
+    ID_VIEW_FIT_ON_OPEN = 32824,
+    ID_VIEW_SMOOTH_REDUCTION = 32825,
+    ID_VIEW_ALPHA_CHECKERBOARD = 32826,
+
     IDR_MAINFRAME = 128,
     IDD_ABOUTBOX = 100,
     IDD_PREVIEW = 101,

@@ -1,5 +1,10 @@
 #include "resources/Icons.h"
 
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <cmath>
+
 #include "resources/CommandIds.h"
 
 namespace {
@@ -268,47 +273,6 @@ const char* const kSlideStopIcon[] = {
     "....kkkkkkkk....",
     "................",
 };
-const char* const kApplicationIcon[] = {
-    "32 32 6 1",
-    ". c None",
-    "D c #207020",
-    "G c #40A040",
-    "k c #303030",
-    "s c #A8D0F0",
-    "y c #F0C850",
-    "................................",
-    "................................",
-    "................................",
-    ".kkkkkkkkkkkkkkkkkkkkkkkkkkkkkk.",
-    ".kkkkkkkkkkkkkkkkkkkkkkkkkkkkkk.",
-    ".kksssssssssssssssssssssssssskk.",
-    ".kksssssssssssssssssssssssssskk.",
-    ".kksssssssssssssssssssssssssskk.",
-    ".kksssssssssssssssssssysssssskk.",
-    ".kksssssssssssssssssyyyyysssskk.",
-    ".kksssssssssssssssssyyyyysssskk.",
-    ".kkssssssssssssssssyyyyyyyssskk.",
-    ".kksssssssssssssssssyyyyysssskk.",
-    ".kksssssssssssssssssyyyyysssskk.",
-    ".kksssssssssssssssssssysssssskk.",
-    ".kksssssssssssssssssssssssssskk.",
-    ".kkssssssssGssssssssssssssssskk.",
-    ".kksssssssGGGsssssssssssssssskk.",
-    ".kkssssssGGGGGssssssssssssssskk.",
-    ".kksssssGGGGGGGssssssssDssssskk.",
-    ".kkssssGGGGGGGGGssssssDDDsssskk.",
-    ".kksssGGGGGGGGGGGssssDDDDDssskk.",
-    ".kkssGGGGGGGGGGGGGssDDDDDDDsskk.",
-    ".kksGGGGGGGGGGGGGGGDDDDDDDDDskk.",
-    ".kkGGGGGGGGGGGGGGGGGDDDDDDDDDkk.",
-    ".kkGGGGGGGGGGGGGGGGGGGGGGGGGGkk.",
-    ".kkDDDDDDDDDDDDDDDDDDDDDDDDDDkk.",
-    ".kkkkkkkkkkkkkkkkkkkkkkkkkkkkkk.",
-    ".kkkkkkkkkkkkkkkkkkkkkkkkkkkkkk.",
-    "................................",
-    "................................",
-    "................................",
-};
 
 }  // namespace
 
@@ -330,7 +294,62 @@ QPixmap ToolbarPixmap(int commandId)
     }
 }
 
+void DrawApplicationIcon(QPainter& painter, int size)
+{
+    // A landscape in a dark frame, laid out on a 32 x 32 grid. Rectangles
+    // keep to whole pixels at every size, so small icons stay sharp.
+    const qreal scale = size / 32.0;
+    auto pixels = [scale](qreal x, qreal y, qreal width, qreal height) {
+        return QRectF(QPointF(std::round(x * scale), std::round(y * scale)),
+                      QPointF(std::round((x + width) * scale), std::round((y + height) * scale)));
+    };
+    auto polygon = [scale](std::initializer_list<QPointF> points) {
+        QPolygonF scaled;
+        for (const QPointF& point : points)
+            scaled << point * scale;
+        return scaled;
+    };
+    const QColor outline(0x30, 0x30, 0x30);
+    const QColor sky(0xA8, 0xD0, 0xF0);
+    const QColor sun(0xF0, 0xC8, 0x50);
+    const QColor green(0x40, 0xA0, 0x40);
+    const QColor darkGreen(0x20, 0x70, 0x20);
+
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.fillRect(pixels(3, 5, 26, 22), sky);
+    painter.setBrush(sun);
+    painter.drawEllipse(QPointF(22.5, 11.5) * scale, 3.5 * scale, 3.5 * scale);
+    // The far hill first; the near one covers its foot. Their bases reach into
+    // the ground and the frame, which are painted over them.
+    painter.setBrush(darkGreen);
+    painter.drawPolygon(polygon({{23.5, 19}, {30.5, 26}, {16.5, 26}}));
+    painter.setBrush(green);
+    painter.drawPolygon(polygon({{11.5, 16}, {21.5, 26}, {1.5, 26}}));
+    painter.fillRect(pixels(3, 25, 26, 1), green);
+    painter.fillRect(pixels(3, 26, 26, 1), darkGreen);
+    QPainterPath frame;
+    frame.addRect(pixels(1, 3, 30, 26));
+    frame.addRect(pixels(3, 5, 26, 22));
+    painter.setBrush(outline);
+    painter.drawPath(frame);
+    painter.restore();
+}
+
+QImage ApplicationIconImage(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    DrawApplicationIcon(painter, size);
+    return image;
+}
+
 QIcon ApplicationIcon()
 {
-    return QIcon(QPixmap(kApplicationIcon));
+    QIcon icon;
+    for (int size : kApplicationIconSizes)
+        icon.addPixmap(QPixmap::fromImage(ApplicationIconImage(size)));
+    return icon;
 }

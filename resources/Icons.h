@@ -1,9 +1,20 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
+
+class QPainter;
 
 // The toolbar's 16 x 15 pictures by command id (a null pixmap for other ids).
 QPixmap ToolbarPixmap(int commandId);
-// The application's icon.
+// The sizes in pixels at which the application's icon is made, for the
+// window and for the desktop's icon theme.
+inline constexpr int kApplicationIconSizes[] = {16, 32, 48, 64, 128, 256};
+
+// Draws the application's icon into the square (0, 0, size, size).
+void DrawApplicationIcon(QPainter& painter, int size);
+// The application's icon drawn at size x size pixels on a transparent ground.
+QImage ApplicationIconImage(int size);
+// The application's icon at every size above.
 QIcon ApplicationIcon();

@@ -53,6 +53,23 @@ const QHash<int, QString>& Table()
         {ID_SLIDESHOW_STOP, QStringLiteral("ｽﾗｲﾄﾞｼｮｳを中止\nｽﾗｲﾄﾞｼｮｳ中止(Ctrl+T)")},
         {ID_COPY, QStringLiteral("選択されている画像をｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰ\nｺﾋﾟｰ(Ctrl+C)")},
 
+        {ID_NEXT_PICTURE, QStringLiteral("次の画像を表示\n次の画像(Space)")},
+        {ID_PREV_PICTURE, QStringLiteral("前の画像を表示\n前の画像(Backspace)")},
+        {ID_FULL_SCREEN, QStringLiteral("画像だけを全画面に表示\n全画面表示(F11)")},
+        {ID_INTERVAL_1, QStringLiteral("ｽﾗｲﾄﾞｼｮｳで画像を1秒ごとに切り替え\nｽﾗｲﾄﾞｼｮｳ間隔 1秒")},
+        {ID_INTERVAL_2, QStringLiteral("ｽﾗｲﾄﾞｼｮｳで画像を2秒ごとに切り替え\nｽﾗｲﾄﾞｼｮｳ間隔 2秒")},
+        {ID_INTERVAL_3, QStringLiteral("ｽﾗｲﾄﾞｼｮｳで画像を3秒ごとに切り替え\nｽﾗｲﾄﾞｼｮｳ間隔 3秒")},
+        {ID_INTERVAL_5, QStringLiteral("ｽﾗｲﾄﾞｼｮｳで画像を5秒ごとに切り替え\nｽﾗｲﾄﾞｼｮｳ間隔 5秒")},
+        {ID_INTERVAL_10, QStringLiteral("ｽﾗｲﾄﾞｼｮｳで画像を10秒ごとに切り替え\nｽﾗｲﾄﾞｼｮｳ間隔 10秒")},
+
+        {ID_ZOOM_IN, QStringLiteral("画像を拡大\n拡大(+)")},
+        {ID_ZOOM_OUT, QStringLiteral("画像を縮小\n縮小(-)")},
+        {ID_ZOOM_ACTUAL_SIZE, QStringLiteral("画像を原寸で表示\n原寸(0)")},
+        {ID_ZOOM_FIT, QStringLiteral("画像をｳｨﾝﾄﾞｳに合わせて表示\nｳｨﾝﾄﾞｳに合わせる(*)")},
+        {ID_VIEW_FIT_ON_OPEN, QStringLiteral("ｳｨﾝﾄﾞｳより大きな画像を開くときｳｨﾝﾄﾞｳに合わせて表示\n開くときｳｨﾝﾄﾞｳに合わせる")},
+        {ID_VIEW_SMOOTH_REDUCTION, QStringLiteral("縮小した画像をなめらかに表示\nなめらかに縮小")},
+        {ID_VIEW_ALPHA_CHECKERBOARD, QStringLiteral("透明な部分のある画像を市松模様の上に表示\n透明部分を市松模様で表示")},
+
         {ID_FILE_NEW, QStringLiteral("新規にﾌｧｲﾙを作成\n新規ﾌｧｲﾙ(Ctrl+N)")},
         {ID_FILE_OPEN, QStringLiteral("既存のﾌｧｲﾙを開く\n開く(Ctrl+O)")},
         {ID_FILE_SAVE, QStringLiteral("作業中のﾌｧｲﾙを上書きして保存\n上書き保存(Ctrl+S)")},

@@ -1,18 +1,37 @@
 #include "views/KiroView.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
+#include <chrono>
 
 #include "document/KiroDoc.h"
 #include "platform/gdi/DeviceContext.h"
 #include "resources/CommandIds.h"
 #include "views/PainterDC.h"
 
+namespace {
+
+// One notch of a mouse wheel, in eighths of a degree.
+constexpr int kWheelNotch = 120;
+// How long one step of making the averaged copy may hold the interface thread.
+constexpr std::chrono::milliseconds kReduceSlice {8};
+// The checkerboard under pictures with alpha: squares of this many client units.
+constexpr int kCheckerSquare = 8;
+const QColor kCheckerLight(255, 255, 255);
+const QColor kCheckerDark(204, 204, 204);
+
+}  // namespace
+
 CKiroView::CKiroView(CKiroDoc& document, QWidget* parent) : CZoomView(parent), document_(document)
 {
     setFocusPolicy(Qt::StrongFocus);
     SetZoomSizes({16, 16}, {0, 0}, {0, 0});
+    reduceTimer_.setSingleShot(true);
+    reduceTimer_.setInterval(0);
+    connect(&reduceTimer_, &QTimer::timeout, this, [this] { ContinueReducing(); });
 }
 
 void CKiroView::OnInitialUpdate()
@@ -23,11 +42,23 @@ void CKiroView::OnInitialUpdate()
 
 void CKiroView::OnUpdate(CView* /*sender*/, long /*hint*/)
 {
+    reduced_.Clear();
     viewport()->update();
 }
 
 void CKiroView::ShowActualSize()
 {
+    ResetToActualSize();
+    QSize window = FullClientSize();
+    QSize picture = GetTotalLogicalSize();
+    if (fitOnOpen_ && (picture.width() > window.width() || picture.height() > window.height()))
+        ZoomToFit();
+}
+
+void CKiroView::ResetToActualSize()
+{
+    // The picture the averaged copy was made from may be gone.
+    reduced_.Clear();
     const CDisplayBitmap* picture = document_.GetCurrentPicture();
     QSize size = picture != nullptr ? QSize(picture->GetWidth(), picture->GetHeight()) : QSize(16, 16);
     SetZoomSizes(size, {0, 0}, {0, 0});
@@ -35,6 +66,35 @@ void CKiroView::ShowActualSize()
     SetZoom(1.0);
     zoomCommandOn_ = false;
     UpdateCursor();
+}
+
+void CKiroView::ZoomInStep()
+{
+    ZoomIn(nullptr, kZoomStep);
+}
+
+void CKiroView::ZoomOutStep()
+{
+    ZoomOut(nullptr, kZoomStep);
+}
+
+void CKiroView::ZoomToActualSize()
+{
+    ZoomTo(nullptr, 1.0);
+}
+
+void CKiroView::SetSmoothReduction(bool on)
+{
+    smoothReduction_ = on;
+    if (!on)
+        reduced_.Clear();
+    viewport()->update();
+}
+
+void CKiroView::SetAlphaCheckerboard(bool on)
+{
+    alphaCheckerboard_ = on;
+    viewport()->update();
 }
 
 bool CKiroView::OnUpdateCommand(CCmdUI& ui)
@@ -95,10 +155,81 @@ void CKiroView::OnDraw(QPainter& painter, const QRect& exposed)
     CDisplayBitmap* picture = document_.GetCurrentPicture();
     if (picture == nullptr || picture->IsBlank())
         return;
+    bool alpha = alphaCheckerboard_ && picture->GetBitsPerPixel() == 32 && picture->GetAlphaFlag();
+    if (alpha)
+        DrawCheckerboard(painter);
+    if (!IsReduced())
+        reduced_.Clear();  // its memory is not wanted at this zoom
+    else if (smoothReduction_ && DrawReduced(painter, *picture, alpha))
+        return;
     gdi::Rect area {exposed.left(), exposed.top(), exposed.right() + 1, exposed.bottom() + 1};
     CPainterDC dc(painter);
+    dc.SetBlendAlpha(alpha);
     picture->DrawToRect(dc, &area, &area, nullptr, false, ChooseStretchMode(picture->GetBitsPerPixel()),
                         gdi::SRCCOPY);
+}
+
+// Drawn smaller than 1:1 along at least one axis.
+bool CKiroView::IsReduced() const
+{
+    QSize device = GetTotalDeviceSize();
+    QSize logical = GetTotalLogicalSize();
+    return device.width() < logical.width() || device.height() < logical.height();
+}
+
+bool CKiroView::IsReducedPictureReady() const
+{
+    return reduced_.IsReadyFor(document_.GetCurrentPicture(), GetTotalDeviceSize());
+}
+
+// Draws the averaged copy one device pixel per pixel when it is whole;
+// otherwise has it made and returns false, so the picture is drawn plainly meanwhile.
+bool CKiroView::DrawReduced(QPainter& painter, const CDisplayBitmap& picture, bool alpha)
+{
+    if (!reduced_.IsReadyFor(&picture, GetTotalDeviceSize())) {
+        reduced_.Prepare(&picture, GetTotalDeviceSize());
+        reduceTimer_.start();
+        return false;
+    }
+    const QImage& copy = reduced_.Image();
+    painter.save();
+    painter.setWorldTransform(ContentToClient());
+    if (alpha)
+        painter.drawImage(0, 0, QImage(copy.constBits(), copy.width(), copy.height(), copy.bytesPerLine(),
+                                       QImage::Format_ARGB32));
+    else
+        painter.drawImage(0, 0, copy);
+    painter.restore();
+    return true;
+}
+
+void CKiroView::ContinueReducing()
+{
+    const CDisplayBitmap* picture = document_.GetCurrentPicture();
+    if (!smoothReduction_ || !reduced_.IsInProgress() || reduced_.Picture() != picture) {
+        reduced_.Clear();
+        return;
+    }
+    if (reduced_.Continue(picture->GetDibPixels(), kReduceSlice))
+        viewport()->update();
+    else
+        reduceTimer_.start();
+}
+
+// Light squares of a fixed size on the screen, anchored at the picture's corner, over the picture's area.
+void CKiroView::DrawCheckerboard(QPainter& painter) const
+{
+    int square = std::max(1, static_cast<int>(std::lround(kCheckerSquare * DeviceRatio())));
+    QImage tile(2 * square, 2 * square, QImage::Format_RGB32);
+    tile.fill(kCheckerLight);
+    for (int y = 0; y < 2 * square; ++y)
+        for (int x = 0; x < 2 * square; ++x)
+            if ((x < square) != (y < square))
+                tile.setPixelColor(x, y, kCheckerDark);
+    painter.save();
+    painter.setWorldTransform(ContentToClient());
+    painter.fillRect(QRect(QPoint(0, 0), GetTotalDeviceSize()), QBrush(tile));
+    painter.restore();
 }
 
 void CKiroView::UpdateCursor()
@@ -111,7 +242,6 @@ void CKiroView::UpdateCursor()
 
 void CKiroView::mousePressEvent(QMouseEvent* event)
 {
-    QPoint point = event->position().toPoint();
     switch (event->button()) {
     case Qt::LeftButton:
         if (zoomCommandOn_) {
@@ -121,7 +251,7 @@ void CKiroView::mousePressEvent(QMouseEvent* event)
                 CZoomView::mousePressEvent(event);
         } else if (HasHorizontalBar() || HasVerticalBar()) {
             panning_ = true;
-            panLast_ = point;
+            panLast_ = DevicePoint(event->position());
             UpdateCursor();
         }
         break;
@@ -131,10 +261,10 @@ void CKiroView::mousePressEvent(QMouseEvent* event)
         break;
     case Qt::RightButton:
         if (GetZoomMode() == 0) {
-            ShowActualSize();
+            ResetToActualSize();
         } else {
-            QPoint logical = ClientToLogical(point);
-            ZoomOut(&logical, 1.25);
+            QPoint logical = ClientToLogical(event->position());
+            ZoomOut(&logical, kZoomStep);
         }
         break;
     default:
@@ -144,15 +274,15 @@ void CKiroView::mousePressEvent(QMouseEvent* event)
 
 void CKiroView::mouseMoveEvent(QMouseEvent* event)
 {
-    QPoint point = event->position().toPoint();
-    QPoint pixel = ClientToLogical(point);
+    QPoint pixel = ClientToLogical(event->position());
     QSize size = GetTotalLogicalSize();
     bool inside = pixel.x() >= 0 && pixel.x() < size.width() && pixel.y() >= 0 && pixel.y() < size.height();
     mouseX_ = inside ? pixel.x() : -1;
     mouseY_ = inside ? pixel.y() : -1;
     if (panning_) {
-        PanBy(point - panLast_);
-        panLast_ = point;
+        QPoint device = DevicePoint(event->position());
+        PanBy(device - panLast_);
+        panLast_ = device;
     }
     CZoomView::mouseMoveEvent(event);
 }
@@ -168,7 +298,8 @@ void CKiroView::mouseReleaseEvent(QMouseEvent* event)
     CZoomView::mouseReleaseEvent(event);
 }
 
-// The picture follows the pointer pixel for pixel; an axis without a scroll bar stays put.
+// The picture follows the pointer pixel for pixel (`movement` in device
+// pixels); an axis without a scroll bar stays put.
 void CKiroView::PanBy(QPoint movement)
 {
     if (movement.isNull())
@@ -194,6 +325,33 @@ void CKiroView::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Down: vertical->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
     default: CZoomView::keyPressEvent(event); return;
     }
+}
+
+// Ctrl+wheel zooms about the point under the pointer, a step a notch;
+// Shift+wheel scrolls sideways as far as the plain wheel scrolls down.
+void CKiroView::wheelEvent(QWheelEvent* event)
+{
+    int turn = event->angleDelta().y();
+    if (event->modifiers() & Qt::ControlModifier) {
+        event->accept();
+        // Turning back forgets what was turned the other way.
+        if ((turn > 0) != (wheelZoomDelta_ > 0))
+            wheelZoomDelta_ = 0;
+        wheelZoomDelta_ += turn;
+        for (; wheelZoomDelta_ >= kWheelNotch; wheelZoomDelta_ -= kWheelNotch)
+            ZoomAtClientPoint(event->position(), GetZoom() * kZoomStep);
+        for (; wheelZoomDelta_ <= -kWheelNotch; wheelZoomDelta_ += kWheelNotch)
+            ZoomAtClientPoint(event->position(), GetZoom() / kZoomStep);
+        return;
+    }
+    if (event->modifiers() & Qt::ShiftModifier) {
+        event->accept();
+        QScrollBar* horizontal = horizontalScrollBar();
+        int lines = QApplication::wheelScrollLines();
+        horizontal->setValue(horizontal->value() - turn * lines * horizontal->singleStep() / kWheelNotch);
+        return;
+    }
+    CZoomView::wheelEvent(event);
 }
 
 bool CKiroView::viewportEvent(QEvent* event)

@@ -2,9 +2,9 @@
 
 #include <QList>
 
-QImage WrapDib(const gdi::DibPixels& source)
+QImage WrapDib(const gdi::DibPixels& source, bool alpha)
 {
-    QImage::Format format = source.bitsPerPixel == 32  ? QImage::Format_RGB32
+    QImage::Format format = source.bitsPerPixel == 32  ? (alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32)
                             : source.bitsPerPixel == 8 ? QImage::Format_Indexed8
                                                        : QImage::Format_Mono;
     QImage image(static_cast<const uchar*>(source.bits), source.width, source.height, source.stride, format);
@@ -26,7 +26,7 @@ bool CPainterDC::StretchDib(const gdi::DibPixels& source, const gdi::Rect& dst, 
         return false;
     if (quality == gdi::StretchQuality::Average && painter_.transform().type() <= QTransform::TxTranslate)
         return StretchThroughDib(source, dst, src);
-    QImage image = WrapDib(source);
+    QImage image = WrapDib(source, blendAlpha_);
     // The image is upside down: picture row y is image row height - 1 - y.
     QRect imageSource(from.left, source.height - from.bottom, from.Width(), from.Height());
     painter_.save();
@@ -50,7 +50,7 @@ bool CPainterDC::StretchDib(const gdi::DibPixels& source, const gdi::Rect& dst, 
 // picture of the target's size, which is then drawn as it is.
 bool CPainterDC::StretchThroughDib(const gdi::DibPixels& source, const gdi::Rect& dst, const gdi::Rect& src)
 {
-    QImage target(dst.Width(), dst.Height(), QImage::Format_RGB32);
+    QImage target(dst.Width(), dst.Height(), blendAlpha_ ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     target.fill(Qt::black);
     // A top-down QImage seen as a bottom-up DIB of negative stride: row y is scanLine(y).
     gdi::DibPixels pixels {target.width(), target.height(), 32, -static_cast<int>(target.bytesPerLine()),

@@ -157,6 +157,9 @@ CThumbnailView::CThumbnailView(CKiroDoc& document, QWidget* parent)
     setModel(model_);
     connect(this, &QListView::clicked, this,
             [this](const QModelIndex& index) { document_.SelectPicture(index.row()); });
+    // Enter chooses the item the arrow keys have moved to.
+    connect(this, &QListView::activated, this,
+            [this](const QModelIndex& index) { document_.SelectPicture(index.row()); });
 }
 
 QSize CThumbnailView::sizeHint() const

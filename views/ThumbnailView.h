@@ -12,7 +12,7 @@ class CThumbnailModel;
 // collection order, in columns from the left. A mouse click makes a picture
 // current; when the current picture changes otherwise (the slide show), the
 // highlight follows. Moving the list's selection with the keyboard does not
-// change the picture. Each item paints its entry's own thumbnail straight from
+// change the picture; Enter makes the item moved to current. Each item paints its entry's own thumbnail straight from
 // the document: the strip keeps no copy of any picture.
 class CThumbnailView : public QListView, public CView, public IThumbnailView {
 public:

@@ -38,6 +38,12 @@ int PixelDrawnAt(int device, int logical, int zoomed)
     return FloorDiv((2 * int64_t {device} + 1) * logical - 1, 2 * int64_t {zoomed});
 }
 
+// A length in client units as device pixels.
+int ToDevice(int units, double ratio)
+{
+    return static_cast<int>(std::lround(units * ratio));
+}
+
 }  // namespace
 
 CZoomView::CZoomView(QWidget* parent) : QAbstractScrollArea(parent), zoomCursor_(LoadZoomCursor())
@@ -100,8 +106,18 @@ bool CZoomView::SetZoomedSize(double zoom)
 
 int CZoomView::ZoomIn(const QPoint* point, double factor)
 {
+    return ZoomTo(point, zoom_ * factor);
+}
+
+int CZoomView::ZoomOut(const QPoint* point, double factor)
+{
+    return ZoomTo(point, zoom_ / factor);
+}
+
+int CZoomView::ZoomTo(const QPoint* point, double zoom)
+{
     QPoint center = point != nullptr ? *point : GetClientCenter();
-    if (!SetZoomedSize(zoom_ * factor))
+    if (!SetZoomedSize(zoom))
         return 1;
     UpdateDeviceSizes();
     CenterOnLogicalPoint(center);
@@ -109,13 +125,18 @@ int CZoomView::ZoomIn(const QPoint* point, double factor)
     return 1;
 }
 
-int CZoomView::ZoomOut(const QPoint* point, double factor)
+int CZoomView::ZoomAtClientPoint(QPointF client, double zoom)
 {
-    QPoint center = point != nullptr ? *point : GetClientCenter();
-    if (!SetZoomedSize(zoom_ / factor))
+    QPoint device = DevicePoint(client);
+    QPoint origin = ViewportOrigin();
+    // The content point under the device pixel's centre, in logical units.
+    double x = (device.x() - origin.x() + 0.5) * logicalSize_.width() / deviceSize_.width();
+    double y = (device.y() - origin.y() + 0.5) * logicalSize_.height() / deviceSize_.height();
+    if (!SetZoomedSize(zoom))
         return 1;
     UpdateDeviceSizes();
-    CenterOnLogicalPoint(center);
+    ScrollTo({static_cast<int>(std::lround(x * deviceSize_.width() / logicalSize_.width() - 0.5)) - device.x(),
+              static_cast<int>(std::lround(y * deviceSize_.height() / logicalSize_.height() - 0.5)) - device.y()});
     NotifyZoom();
     return 1;
 }
@@ -128,8 +149,8 @@ int CZoomView::ZoomToRect(QPoint corner, QPoint oppositeCorner)
     int bottom = std::max(corner.y(), oppositeCorner.y());
     QPoint middle((left + right) / 2, (top + bottom) / 2);
 
-    QPoint topLeft = LogicalToClient({left, top});
-    QPoint bottomRight = LogicalToClient({right, bottom});
+    QPoint topLeft = LogicalToDevice({left, top});
+    QPoint bottomRight = LogicalToDevice({right, bottom});
     if (std::max(bottomRight.x() - topLeft.x(), bottomRight.y() - topLeft.y()) < 10)
         return ZoomIn(&middle, 1.25);
 
@@ -146,7 +167,7 @@ int CZoomView::ZoomToRect(QPoint corner, QPoint oppositeCorner)
 
 int CZoomView::ZoomToFit()
 {
-    QSize device = maximumViewportSize().expandedTo({1, 1});
+    QSize device = FullClientSize().expandedTo({1, 1});
     FitAspect(baseDeviceSize_, device);
     device = device.expandedTo({1, 1});
     deviceSize_ = device;
@@ -193,11 +214,37 @@ bool CZoomView::HasVerticalBar() const
     return verticalScrollBar()->maximum() > 0;
 }
 
+double CZoomView::DeviceRatio() const
+{
+    return viewport()->devicePixelRatioF();
+}
+
+QPoint CZoomView::DevicePoint(QPointF client) const
+{
+    double ratio = DeviceRatio();
+    return {static_cast<int>(std::floor(client.x() * ratio)), static_cast<int>(std::floor(client.y() * ratio))};
+}
+
+QTransform CZoomView::ContentToClient() const
+{
+    double ratio = DeviceRatio();
+    QPoint origin = ViewportOrigin();
+    return QTransform::fromScale(1 / ratio, 1 / ratio).translate(origin.x(), origin.y());
+}
+
+QSize CZoomView::FullClientSize() const
+{
+    double ratio = DeviceRatio();
+    QSize full = maximumViewportSize();
+    return {ToDevice(full.width(), ratio), ToDevice(full.height(), ratio)};
+}
+
 QSize CZoomView::ClientSize() const
 {
-    QSize full = maximumViewportSize();
-    int barWidth = verticalScrollBar()->sizeHint().width();
-    int barHeight = horizontalScrollBar()->sizeHint().height();
+    double ratio = DeviceRatio();
+    QSize full = FullClientSize();
+    int barWidth = ToDevice(verticalScrollBar()->sizeHint().width(), ratio);
+    int barHeight = ToDevice(horizontalScrollBar()->sizeHint().height(), ratio);
     bool horizontal = deviceSize_.width() > full.width();
     bool vertical = deviceSize_.height() > full.height();
     // A bar takes room from the other axis, which may then need its bar too.
@@ -217,33 +264,49 @@ QPoint CZoomView::ViewportOrigin() const
     return origin;
 }
 
-QPoint CZoomView::LogicalToClient(QPoint logical) const
+QPoint CZoomView::LogicalToDevice(QPoint logical) const
 {
     QPoint origin = ViewportOrigin();
     return {origin.x() + FloorDiv(int64_t {logical.x()} * deviceSize_.width(), logicalSize_.width()),
             origin.y() + FloorDiv(int64_t {logical.y()} * deviceSize_.height(), logicalSize_.height())};
 }
 
-QPoint CZoomView::ClientToLogical(QPoint client) const
+QPoint CZoomView::DeviceToLogical(QPoint device) const
 {
     QPoint origin = ViewportOrigin();
-    return {PixelDrawnAt(client.x() - origin.x(), logicalSize_.width(), deviceSize_.width()),
-            PixelDrawnAt(client.y() - origin.y(), logicalSize_.height(), deviceSize_.height())};
+    return {PixelDrawnAt(device.x() - origin.x(), logicalSize_.width(), deviceSize_.width()),
+            PixelDrawnAt(device.y() - origin.y(), logicalSize_.height(), deviceSize_.height())};
+}
+
+QPoint CZoomView::LogicalToClient(QPoint logical) const
+{
+    QPointF client = QPointF(LogicalToDevice(logical)) / DeviceRatio();
+    return {static_cast<int>(std::floor(client.x())), static_cast<int>(std::floor(client.y()))};
+}
+
+QPoint CZoomView::ClientToLogical(QPointF client) const
+{
+    return DeviceToLogical(DevicePoint(client));
 }
 
 QPoint CZoomView::GetClientCenter() const
 {
     QSize client = ClientSize();
-    return ClientToLogical({client.width() / 2, client.height() / 2});
+    return DeviceToLogical({client.width() / 2, client.height() / 2});
 }
 
 void CZoomView::CenterOnLogicalPoint(QPoint logical)
 {
-    QPoint inContent = LogicalToClient(logical) + GetScrollPosition();
+    QPoint inContent = LogicalToDevice(logical) + GetScrollPosition();
     QSize client = ClientSize();
-    // The scroll bars clamp to their range, and an axis without one stays at 0.
-    horizontalScrollBar()->setValue(HasHorizontalBar() ? std::max(0, inContent.x() - client.width() / 2) : 0);
-    verticalScrollBar()->setValue(HasVerticalBar() ? std::max(0, inContent.y() - client.height() / 2) : 0);
+    ScrollTo({inContent.x() - client.width() / 2, inContent.y() - client.height() / 2});
+}
+
+// The scroll bars clamp to their range, and an axis without one stays at 0.
+void CZoomView::ScrollTo(QPoint position)
+{
+    horizontalScrollBar()->setValue(HasHorizontalBar() ? std::max(0, position.x()) : 0);
+    verticalScrollBar()->setValue(HasVerticalBar() ? std::max(0, position.y()) : 0);
 }
 
 void CZoomView::OnDraw(QPainter& /*painter*/, const QRect& /*exposed*/) {}
@@ -257,8 +320,7 @@ void CZoomView::paintEvent(QPaintEvent* event)
     QRect exposed = QRect(QPoint(first.x() - 1, first.y() - 1), QPoint(last.x(), last.y()))
                         .intersected(QRect(QPoint(0, 0), logicalSize_));
     painter.save();
-    QPoint origin = ViewportOrigin();
-    painter.translate(origin);
+    painter.setWorldTransform(ContentToClient());
     painter.scale(static_cast<double>(deviceSize_.width()) / logicalSize_.width(),
                   static_cast<double>(deviceSize_.height()) / logicalSize_.height());
     if (!exposed.isEmpty())
@@ -302,7 +364,7 @@ void CZoomView::mousePressEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton || zoomMode_ != 1)
         return;
     capturing_ = true;
-    bandAnchor_ = ClientToLogical(event->position().toPoint());
+    bandAnchor_ = ClientToLogical(event->position());
     bandCorner_ = bandAnchor_;
     viewport()->setCursor(Qt::CrossCursor);
 }
@@ -311,7 +373,7 @@ void CZoomView::mouseMoveEvent(QMouseEvent* event)
 {
     if (!capturing_ || zoomMode_ != 1)
         return;
-    bandCorner_ = ClientToLogical(event->position().toPoint());
+    bandCorner_ = ClientToLogical(event->position());
     viewport()->update();
 }
 

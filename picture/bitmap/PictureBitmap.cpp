@@ -1,6 +1,7 @@
 #include "picture/bitmap/PictureBitmap.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "picture/bitmap/PlainBitmap.h"
@@ -8,6 +9,15 @@
 #include "platform/gdi/BitmapInfo.h"
 
 namespace {
+
+std::atomic<int64_t> pixelLimit {0};
+
+bool ExceedsPixelLimit(int64_t width, int64_t height)
+{
+    // Divided rather than multiplied, so that no size overflows.
+    int64_t limit = pixelLimit.load(std::memory_order_relaxed);
+    return limit > 0 && width > limit / std::max<int64_t>(height, 1);
+}
 
 // Brackets reading of one bitmap and writing of another.
 class AccessScope {
@@ -56,16 +66,23 @@ void CheckCreateArguments(int width, int height, int bitsPerPixel)
 
 }  // namespace
 
+void SetBitmapPixelLimit(int64_t pixels)
+{
+    pixelLimit.store(pixels, std::memory_order_relaxed);
+}
+
 void CheckBitmapSize(int64_t width, int64_t height, int bitsPerPixel)
 {
     if (width < 1 || height < 1 || !FitsBitmapLimits(width, height, bitsPerPixel))
-        throw CTextException(PE_ALLOC_FAILED, "Out of memory creating bitmap.");
+        throw CTextException(PE_ALLOC_FAILED, ExceedsPixelLimit(width, height)
+                                                  ? "The picture has more pixels than this program takes."
+                                                  : "Out of memory creating bitmap.");
 }
 
 bool FitsBitmapLimits(int64_t width, int64_t height, int bitsPerPixel)
 {
     return width <= kMaxBitmapSide && height <= kMaxBitmapSide &&
-           gdi::DibStride(width, bitsPerPixel) * height <= kMaxBitmapBytes;
+           gdi::DibStride(width, bitsPerPixel) * height <= kMaxBitmapBytes && !ExceedsPixelLimit(width, height);
 }
 
 void FillGreyRamp(BgraPixel* palette, int count)

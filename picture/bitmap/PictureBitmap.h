@@ -11,6 +11,11 @@
 constexpr int kMaxBitmapSide = 1 << 20;
 constexpr int64_t kMaxBitmapBytes = int64_t {1} << 30;
 
+// A further limit on the pixels of every bitmap, for a program that takes
+// only pictures of a bounded size (a thumbnailer); 0, the default, sets none.
+// It holds for the whole process: set it before decoding starts.
+void SetBitmapPixelLimit(int64_t pixels);
+
 // Whether a picture of that size and depth stays within the limits, so that
 // decoders can refuse a size before they allocate anything for it.
 bool FitsBitmapLimits(int64_t width, int64_t height, int bitsPerPixel);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "picture/decoding/MappedFileSource.h"
 #include "picture/decoding/TextException.h"
 #include "picture/decoding/Trace.h"
 
@@ -15,11 +16,30 @@ PictureFormat CAutoDecoder::DetectFormat(std::span<const uint8_t> header, int64_
     return row != nullptr ? row->format : PF_UNKNOWN;
 }
 
-CPictureDecoder& CAutoDecoder::DetectedDecoderAt(CByteSource& source)
+const FormatRow* CAutoDecoder::RowOf(CByteSource& source)
 {
     size_t available = static_cast<size_t>(std::min<int64_t>(source.GetRemaining(), kDetectionBytes));
     const char* name = source.GetName() != nullptr ? source.GetName() : "";
-    const FormatRow* row = DetectFormatRow({name, {source.Peek(available), available}, source.GetSize()});
+    return DetectFormatRow({name, {source.Peek(available), available}, source.GetSize()});
+}
+
+PictureFormat CAutoDecoder::RecognizeFile(const char* path)
+{
+    CMappedFileSource source(nullptr);
+    if (source.OpenFile(path) != PE_OK)
+        return PF_UNKNOWN;
+    try {
+        const FormatRow* row = RowOf(source);
+        return row != nullptr ? row->format : PF_UNKNOWN;
+    } catch (const CTextException&) {
+        // The file became shorter than it was when opened.
+        return PF_UNKNOWN;
+    }
+}
+
+CPictureDecoder& CAutoDecoder::DetectedDecoderAt(CByteSource& source)
+{
+    const FormatRow* row = RowOf(source);
     if (row == nullptr)
         ThrowDecodeError(PE_UNKNOWN_FILE_TYPE, "Unknown file type.");
     WriteTrace(2, row->traceText);

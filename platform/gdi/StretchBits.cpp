@@ -88,14 +88,22 @@ public:
     {
     }
 
-    void Run()
+    // `averageIndexed`: an indexed source is averaged by its colours, as a true-colour one is.
+    void Run(bool averageIndexed)
     {
-        if (source_.bitsPerPixel <= 8 && target_.bitsPerPixel <= 8 && SameColorTable(source_, target_))
+        if (source_.bitsPerPixel > 8) {
+            CopyColors([](const uint8_t* row, int x) { return row + 4 * x; });
+        } else if (averageIndexed) {
+            std::array<RgbQuad, 256> colors = SourceColors(source_);
+            int depth = source_.bitsPerPixel;
+            CopyColors([&](const uint8_t* row, int x) {
+                return reinterpret_cast<const uint8_t*>(&colors[static_cast<size_t>(ReadIndex(row, x, depth))]);
+            });
+        } else if (target_.bitsPerPixel <= 8 && SameColorTable(source_, target_)) {
             CopyIndices();
-        else if (source_.bitsPerPixel <= 8)
+        } else {
             CopyFromIndexed();
-        else
-            CopyFromTrueColor();
+        }
     }
 
 private:
@@ -145,7 +153,9 @@ private:
         });
     }
 
-    void CopyFromTrueColor()
+    // `pixelAt`(row, x) gives the blue, green, red and alpha bytes of a source pixel.
+    template <typename PixelAt>
+    void CopyColors(PixelAt pixelAt)
     {
         // Colours averaged (or sampled) from the source, then stored by target depth.
         std::vector<uint8_t> line(static_cast<size_t>(visible_.Width()) * 4);
@@ -156,7 +166,7 @@ private:
             const Span& rowSpan = rows_[static_cast<size_t>(y - visible_.top)];
             if (rowSpan.first == rowSpan.end)
                 continue;
-            SampleLine(rowSpan, line, sums);
+            SampleLine(rowSpan, line, sums, pixelAt);
             uint8_t* targetRow = target_.Row(y);
             for (int x = visible_.left; x < visible_.right; ++x) {
                 size_t c = static_cast<size_t>(x - visible_.left);
@@ -178,7 +188,8 @@ private:
     }
 
     // Fills `line` with the colour each visible column takes from the source rows of `rowSpan`.
-    void SampleLine(const Span& rowSpan, std::vector<uint8_t>& line, std::vector<uint64_t>& sums)
+    template <typename PixelAt>
+    void SampleLine(const Span& rowSpan, std::vector<uint8_t>& line, std::vector<uint64_t>& sums, PixelAt pixelAt)
     {
         size_t columnCount = columns_.size();
         bool single = rowSpan.end - rowSpan.first == 1;
@@ -188,7 +199,7 @@ private:
             for (size_t c = 0; c < columnCount; ++c) {
                 const Span& s = columns_[c];
                 if (s.end - s.first == 1)
-                    std::memcpy(&line[4 * c], sourceRow + 4 * s.first, 4);
+                    std::memcpy(&line[4 * c], pixelAt(sourceRow, s.first), 4);
                 else if (s.end > s.first)
                     anyBox = true;
             }
@@ -201,7 +212,7 @@ private:
             for (size_t c = 0; c < columnCount; ++c) {
                 const Span& s = columns_[c];
                 for (int sx = s.first; sx < s.end; ++sx) {
-                    const uint8_t* p = sourceRow + 4 * sx;
+                    const uint8_t* p = pixelAt(sourceRow, sx);
                     sums[4 * c] += p[0];
                     sums[4 * c + 1] += p[1];
                     sums[4 * c + 2] += p[2];
@@ -262,12 +273,13 @@ bool StretchBits(const DibPixels& target, const Rect& dst, const DibPixels& sour
     Rect visible = dst.Intersected({0, 0, target.width, target.height});
     if (visible.IsEmpty())
         return true;
-    bool average = quality == StretchQuality::Average && source.bitsPerPixel == 32;
+    bool averageIndexed = quality == StretchQuality::AverageColors && target.bitsPerPixel == 32;
+    bool average = quality != StretchQuality::Nearest && (source.bitsPerPixel == 32 || averageIndexed);
     std::vector<Span> columns = MapAxis(visible.left, visible.right, dst.left, dst.Width(), from.left, from.Width(),
                                         src.Width() < 0, source.width, average);
     std::vector<Span> rows = MapAxis(visible.top, visible.bottom, dst.top, dst.Height(), from.top, from.Height(),
                                      src.Height() < 0, source.height, average);
-    Stretcher(target, source, visible, std::move(columns), std::move(rows)).Run();
+    Stretcher(target, source, visible, std::move(columns), std::move(rows)).Run(averageIndexed);
     return true;
 }
 

@@ -8,6 +8,9 @@ namespace gdi {
 enum class StretchQuality {
     Nearest,  // every target pixel takes the source pixel under its centre
     Average,  // as Nearest, but a 32-bit source shrunk along an axis is box-averaged along it
+    // as Average, and an indexed source drawn into a 32-bit target is
+    // box-averaged too, by the colours of its indices
+    AverageColors,
 };
 
 // The one stretch routine behind every blit, StretchDIBits and DrawDib call:

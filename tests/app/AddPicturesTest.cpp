@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 #include <QAbstractItemView>
 #include <QTest>
 #include <QTimer>
@@ -95,6 +97,26 @@ void ClickListedFile(const QFileDialog& dialog, const QString& name)
     QModelIndexList found = list->model()->match(list->model()->index(0, 0, list->rootIndex()), Qt::DisplayRole, name);
     ASSERT_EQ(found.size(), 1) << name.toStdString();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualRect(found.first()).center());
+}
+
+// Drags `paths` over `target` and drops them there, as a file manager does,
+// then lets the event loop come round; false when the drag was refused.
+bool Drop(QWidget& target, const std::vector<std::string>& paths)
+{
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const std::string& path : paths)
+        urls.push_back(QUrl::fromLocalFile(QString::fromStdString(path)));
+    data.setUrls(urls);
+    QPoint at = target.rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &drop);
+    QCoreApplication::processEvents();
+    return drop.isAccepted();
 }
 
 // Keeps the process's current folder and puts it back at the end.
@@ -291,4 +313,53 @@ TEST_F(ViewerTest, SavesWhereARelativelyOpenedCollectionLiesAfterAddingFromElsew
     Run(ID_FILE_OPEN);
     Document().FinishLoading();
     EXPECT_EQ(Document().GetEntryCount(), 2);
+}
+
+TEST_F(ViewerTest, DroppedFilesAndFoldersAreAddedInTheirOrder)
+{
+    std::string last = WritePicture("last", 4, 3, 0xFF0000);
+    std::string first = WritePicture("first", 4, 3, 0x00FF00);
+    WritePicture("dropped/a", 4, 3, 0xFF);
+    WritePicture("dropped/sub/b", 4, 3, 0xFF);
+    std::string text = folder.Write("notes.txt", std::string("not a picture"));
+
+    ASSERT_TRUE(Drop(Frame(), {first, folder.Path() + "/dropped", text, last}));
+    Document().FinishLoading();
+    std::vector<std::string> names;
+    for (const ImageEntry& entry : Document().GetEntries())
+        names.push_back(entry.name);
+    EXPECT_EQ(names, (std::vector<std::string> {"first.bmp", "a.bmp", "b.bmp", "last.bmp"}));
+    EXPECT_EQ(Frame().ProgressTotal(), 5);
+    EXPECT_EQ(Frame().ThumbnailView()->count(), 4);
+
+    // Refused, as Add is, while a slide show runs or a load is under way.
+    Run(ID_SLIDESHOW_START);
+    EXPECT_FALSE(Drop(Frame(), {first}));
+    Run(ID_SLIDESHOW_STOP);
+    Document().StartAdding({folder.Path() + "/dropped"});
+    EXPECT_FALSE(Drop(Frame(), {first}));
+    Document().FinishLoading();
+    EXPECT_EQ(Document().GetEntryCount(), 6);
+}
+
+TEST_F(ViewerTest, ADroppedCollectionFileIsOpenedAfterTheSaveQuestion)
+{
+    AddPictures({WritePicture("a", 4, 3, 0xFF0000)});
+    ByteWriter collection;
+    AddRecord(collection, "2\r\n");
+    AddRecord(collection, WritePicture("b", 4, 3, 0x00FF00) + "\r\n");
+    AddRecord(collection, WritePicture("c", 4, 3, 0xFF) + "\r\n");
+    std::string path = folder.Write("two.kir", collection.Take());
+
+    ui.answers.push_back(PromptAnswer::Cancel);
+    ASSERT_TRUE(Drop(Frame(), {path}));
+    EXPECT_EQ(ui.questions, (std::vector<std::string> {"無題 への変更を保存しますか?"}));
+    EXPECT_EQ(Document().GetEntryCount(), 1);
+
+    ui.answers.push_back(PromptAnswer::No);
+    ASSERT_TRUE(Drop(Frame(), {path}));
+    Document().FinishLoading();
+    EXPECT_EQ(Document().GetPathName(), path);
+    EXPECT_EQ(Document().GetEntryCount(), 2);
+    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("two.kir - Lumo?"));
 }

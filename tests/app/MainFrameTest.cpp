@@ -1,3 +1,4 @@
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -48,7 +49,9 @@ TEST_F(ViewerTest, MenusCarryTheirTextsInOrder)
                             QStringLiteral("削除(&R)\tDEL"), QStringLiteral("全て削除(&M)\tCtrl+DEL"),
                             QStringLiteral("-"), QStringLiteral("ｽﾞｰﾑ(&Z)\tCtrl+M"), QStringLiteral("-"),
                             QStringLiteral("ｺﾋﾟｰ(&C)\tCtrl+C"), QStringLiteral("-"),
-                            QStringLiteral("ｽﾗｲﾄﾞｼｮｳ開始(&S)\tF5"), QStringLiteral("ｽﾗｲﾄﾞｼｮｳ中止(&T)\tCtrl+T")}));
+                            QStringLiteral("ｽﾗｲﾄﾞｼｮｳ開始(&S)\tF5"), QStringLiteral("ｽﾗｲﾄﾞｼｮｳ中止(&T)\tCtrl+T"),
+                            QStringLiteral("ｽﾗｲﾄﾞｼｮｳの間隔(&I)"), QStringLiteral("-"),
+                            QStringLiteral("次の画像(&N)\tSpace"), QStringLiteral("前の画像(&P)\tBackspace")}));
     QStringList file = ActionTexts(menus[0]->menu());
     EXPECT_EQ(file.first(), QStringLiteral("新規作成(&N)\tCtrl+N"));
     EXPECT_EQ(file.last(), QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
@@ -290,11 +293,12 @@ TEST_F(ViewerTest, StatusPanesShowZoomAndPosition)
     EXPECT_EQ(bar->GetPaneText(1), QStringLiteral("1:1.25"));
     EXPECT_TRUE(Frame().Router().Action(ID_ZOOM)->isChecked());
 
-    // With the thumbnail strip active the panes are empty.
+    // With the thumbnail strip active the panes still describe the picture.
     Frame().ThumbnailView()->setFocus();
     QTest::qWait(10);
     Frame().Router().UpdateAll();
-    EXPECT_EQ(bar->GetPaneText(1), QString());
+    EXPECT_EQ(bar->GetPaneText(1), QStringLiteral("1:1.25"));
+    EXPECT_EQ(bar->GetPaneText(2), QStringLiteral("   12"));
     EXPECT_EQ(bar->GetPaneText(4), QStringLiteral(" 800 x 600; 32 bpp; 1875 kb"));
 }
 
@@ -376,5 +380,119 @@ TEST_F(ViewerTest, ZoomCommandActsOnThePictureWhicheverViewHasFocus)
         EXPECT_FALSE(IsEnabled(ID_ZOOM));
         Run(ID_SLIDESHOW_STOP);
         Frame().Router().UpdateAll();
+    }
+}
+
+TEST_F(ViewerTest, SpaceAndBackspaceStepThroughThePicturesAndWrap)
+{
+    std::vector<std::string> pictures {WritePicture("a", 4, 3, 0xFF0000), WritePicture("b", 4, 3, 0x00FF00),
+                                       WritePicture("c", 4, 3, 0xFF)};
+    QWidget* strip = Frame().ThumbnailView();
+    QWidget* view = Frame().PictureView();
+    struct Case {
+        Qt::Key key;
+        std::vector<int> shown;
+    };
+    // From no current picture, Space shows the first one and Backspace the last.
+    for (const Case& test : {Case {Qt::Key_Space, {0, 1, 2, 0}}, Case {Qt::Key_Backspace, {2, 1, 0, 2}}}) {
+        Run(ID_FILE_NEW);
+        AddPictures(pictures);
+        std::vector<int> shown;
+        for (QWidget* focused : {strip, view, strip, view}) {
+            focused->setFocus();
+            QTest::keyClick(focused, test.key);
+            shown.push_back(Document().GetCurrentIndex());
+        }
+        EXPECT_EQ(shown, test.shown) << QKeySequence(test.key).toString().toStdString();
+    }
+
+    Run(ID_SLIDESHOW_START);
+    EXPECT_FALSE(IsEnabled(ID_NEXT_PICTURE));
+    QTest::keyClick(strip, Qt::Key_Space);
+    EXPECT_EQ(Document().GetCurrentIndex(), 0);
+}
+
+TEST_F(ViewerTest, EnterInTheStripShowsTheFocusedPicture)
+{
+    AddPictures({WritePicture("a", 4, 3, 0xFF0000), WritePicture("b", 4, 3, 0x00FF00), WritePicture("c", 4, 3, 0xFF)});
+    CThumbnailView* strip = Frame().ThumbnailView();
+    strip->setFocus();
+    for (auto [key, row] : {std::pair {Qt::Key_Return, 2}, std::pair {Qt::Key_Enter, 1}}) {
+        strip->setCurrentIndex(strip->model()->index(row, 0));
+        EXPECT_NE(Document().GetCurrentIndex(), row);
+        QTest::keyClick(strip, key);
+        EXPECT_EQ(Document().GetCurrentIndex(), row);
+    }
+}
+
+TEST_F(ViewerTest, FullScreenShowsThePictureAloneUntilF11OrEsc)
+{
+    AddPictures({WritePicture("a", 40, 30, 0xFF0000), WritePicture("b", 40, 30, 0x00FF00)});
+    Document().SelectPicture(0);
+    Run(ID_VIEW_STATUS_BAR);  // hidden by the user: it stays hidden afterwards
+    CKiroView* view = Frame().PictureView();
+    std::vector<QWidget*> hidden {Frame().menuBar(), Frame().ToolBar(), Frame().StatusBar(), Frame().ThumbnailView()};
+    auto corner = [view] { return view->viewport()->grab().toImage().pixelColor(1, 1); };
+
+    QRect windowed = Frame().geometry();
+    QTest::keyClick(&Frame(), Qt::Key_F11);
+    EXPECT_TRUE(Frame().isFullScreen());
+    EXPECT_EQ(Frame().WindowedGeometry(), windowed);  // what the options file keeps
+    for (QWidget* widget : hidden)
+        EXPECT_FALSE(widget->isVisible()) << widget->metaObject()->className();
+    EXPECT_TRUE(view->isVisible());
+    EXPECT_EQ(corner(), QColor(Qt::black));
+    Frame().Router().UpdateAll();
+    EXPECT_TRUE(Frame().Router().Action(ID_FULL_SCREEN)->isChecked());
+
+    QTest::keyClick(&Frame(), Qt::Key_F11);
+    EXPECT_FALSE(Frame().isFullScreen());
+    EXPECT_EQ(Frame().geometry(), windowed);
+    EXPECT_TRUE(Frame().menuBar()->isVisible());
+    EXPECT_TRUE(Frame().ToolBar()->isVisible());
+    EXPECT_TRUE(Frame().ThumbnailView()->isVisible());
+    EXPECT_FALSE(Frame().StatusBar()->isVisible());
+    EXPECT_NE(corner(), QColor(Qt::black));
+
+    // The show runs full screen; Esc ends both.
+    Run(ID_SLIDESHOW_START);
+    QTest::keyClick(&Frame(), Qt::Key_F11);
+    EXPECT_TRUE(Frame().isFullScreen());
+    EXPECT_TRUE(Frame().SlideShow().IsRunning());
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_FALSE(Frame().isFullScreen());
+    EXPECT_FALSE(Frame().SlideShow().IsRunning());
+    EXPECT_TRUE(Frame().ThumbnailView()->isVisible());
+}
+
+TEST_F(ViewerTest, TheIntervalMenuSetsTheSlideShowsTimer)
+{
+    AddPictures({WritePicture("a", 4, 3, 0xFF0000), WritePicture("b", 4, 3, 0x00FF00)});
+    CSlideShow& show = Frame().SlideShow();
+    auto timerInterval = [this, &show] {
+        for (const QAbstractEventDispatcher::TimerInfo& timer :
+             QAbstractEventDispatcher::instance()->registeredTimers(&Frame()))
+            if (show.IsOwnTimer(timer.timerId))
+                return timer.interval;
+        return 0;
+    };
+    QMenu* image = Frame().menuBar()->actions()[1]->menu();
+    QMenu* intervals = image->actions()[11]->menu();
+    ASSERT_NE(intervals, nullptr);
+    EXPECT_EQ(ActionTexts(intervals), (QStringList {QStringLiteral("1秒(&1)"), QStringLiteral("2秒(&2)"),
+                                                    QStringLiteral("3秒(&3)"), QStringLiteral("5秒(&5)"),
+                                                    QStringLiteral("10秒(&0)")}));
+    EXPECT_EQ(show.GetInterval(), 1000);
+    const std::pair<int, int> choices[] = {{ID_INTERVAL_1, 1}, {ID_INTERVAL_2, 2}, {ID_INTERVAL_3, 3},
+                                           {ID_INTERVAL_5, 5}, {ID_INTERVAL_10, 10}};
+    for (auto [id, seconds] : choices) {
+        Run(id);
+        Run(ID_SLIDESHOW_START);
+        EXPECT_EQ(timerInterval(), seconds * 1000);
+        EXPECT_EQ(Frame().Options().slideShowSeconds, seconds);
+        Frame().Router().UpdateAll();
+        for (auto [other, otherSeconds] : choices)
+            EXPECT_EQ(Frame().Router().Action(other)->isChecked(), other == id) << otherSeconds;
+        Run(ID_SLIDESHOW_STOP);
     }
 }

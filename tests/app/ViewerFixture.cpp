@@ -1,9 +1,11 @@
 #include "tests/app/ViewerFixture.h"
 
 #include <QAction>
+#include <QFile>
 #include <QSettings>
 #include <QTest>
 
+#include "app/OptionsFile.h"
 #include "tests/support/BmpWriter.h"
 
 PromptAnswer ScriptedUi::AskYesNoCancel(const std::string& text)
@@ -32,8 +34,10 @@ std::optional<std::string> ScriptedUi::ChooseFileToSave(const FileDialogSpec& sp
 
 void ViewerTest::SetUp()
 {
-    // Each test starts with no settings, and so with no recently used files.
+    // Each test starts with no settings, and so with no recently used files
+    // and every option at its default.
     QSettings(QSettings::NativeFormat, QSettings::UserScope, CProfile::kCompany, CProfile::kApplication).clear();
+    QFile::remove(COptionsFile::FileName());
     app = std::make_unique<CKiroApp>(&ui);
     ASSERT_TRUE(app->InitInstance({}));
     // Shortcuts reach only the active window.

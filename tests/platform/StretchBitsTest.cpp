@@ -89,6 +89,25 @@ TEST(StretchBits, AveragesShrunkTrueColourOnlyWhenAsked)
     EXPECT_EQ(nearest.Get32(0, 0) & 0xFF, 100u);  // the pixel under the centre: (1, 1)
 }
 
+TEST(StretchBits, AveragesShrunkIndexedPicturesByTheirColoursOnlyWhenAsked)
+{
+    TestDib source(2, 2, 8, GreyTable());
+    source.Index8(0, 0) = 0;
+    source.Index8(1, 0) = 200;
+    source.Index8(0, 1) = 100;
+    source.Index8(1, 1) = 40;
+    struct Case {
+        StretchQuality quality;
+        uint32_t blue;
+    };
+    for (Case c : {Case {StretchQuality::AverageColors, 85},  // (0 + 200 + 100 + 40) / 4
+                   Case {StretchQuality::Average, 40}, Case {StretchQuality::Nearest, 40}}) {
+        TestDib target(1, 1, 32);
+        StretchBits(target.pixels, {0, 0, 1, 1}, source.pixels, {0, 0, 2, 2}, c.quality);
+        EXPECT_EQ(target.Get32(0, 0) & 0xFF, c.blue) << static_cast<int>(c.quality);
+    }
+}
+
 TEST(StretchBits, CopiesIndicesBetweenBitmapsOfOnePalette)
 {
     std::vector<RgbQuad> table = GreyTable();

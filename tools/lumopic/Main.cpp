@@ -1,9 +1,12 @@
 // lumopic: the picture library from the command line, for scripts, tests and
 // benchmarks. Every command goes through the same code as the viewer.
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +19,8 @@
 #include "picture/decoding/DecodingThreads.h"
 #include "platform/gdi/BitmapFile.h"
 #include "tools/lumopic/PngFileWriter.h"
+#include "tools/lumopic/ProcessLimits.h"
+#include "tools/lumopic/SizedThumbnail.h"
 
 namespace {
 
@@ -23,13 +28,37 @@ constexpr int kExitOk = 0;
 constexpr int kExitDecodeFailed = 1;
 constexpr int kExitUsage = 2;
 
+// A thumbnailer runs on any file the user has, so `thumb --size` bounds
+// itself: what it takes in memory and time, and the pictures it decodes.
+constexpr ProcessLimits kThumbnailerLimits {uint64_t {2} << 30, 20};
+constexpr int64_t kThumbnailerPixelLimit = 100'000'000;
+
+const char* const kUsage =
+    "usage: lumopic info FILE...\n"
+    "       lumopic convert [--depth 0|8|32] IN OUT.png|OUT.bmp\n"
+    "       lumopic thumb [--size N] IN OUT.png\n"
+    "       lumopic collect [--no-cache] OUT.kir PATH...\n"
+    "       lumopic --help | --version\n";
+
+const char* const kCommands =
+    "\n"
+    "Lumo's picture library from the command line.\n"
+    "\n"
+    "  info      print each file's size, depth and memory, or why it does not decode\n"
+    "  convert   decode IN (at the depth given; 0 lets the format decide) and\n"
+    "            write it as PNG or BMP, by OUT's extension\n"
+    "  thumb     write the 100 x 75 thumbnail a collection keeps of IN, as PNG;\n"
+    "            with --size N (1 to 2048) a thumbnail whose longer side is N\n"
+    "            pixels instead, never enlarged, with the picture's alpha\n"
+    "  collect   add the files and folders to a new collection and save it\n"
+    "            as OUT.kir; --no-cache decodes without the thumbnail cache\n"
+    "\n"
+    "Exit status: 0 success, 1 a picture did not decode, 2 wrong use or an\n"
+    "output that cannot be written.\n";
+
 void PrintUsage()
 {
-    std::fputs("usage: lumopic info FILE...\n"
-               "       lumopic convert [--depth 0|8|32] IN OUT.png|OUT.bmp\n"
-               "       lumopic thumb IN OUT.png\n"
-               "       lumopic collect [--no-cache] OUT.kir PATH...\n",
-               stderr);
+    std::fputs(kUsage, stderr);
 }
 
 std::string WithoutTrailingNewline(std::string text)
@@ -133,27 +162,67 @@ void CopySection(const gdi::CDibSection& section, CDibBitmap& bitmap)
     bitmap.CreateFromPackedDib(dib.data(), dib.size());
 }
 
+// A thumbnail size of 1 to 2048, in digits alone; nothing for anything else.
+std::optional<int> ParseThumbnailSize(const std::string& text)
+{
+    auto isDigit = [](unsigned char c) { return std::isdigit(c) != 0; };
+    if (text.empty() || text.size() > 4 || !std::all_of(text.begin(), text.end(), isDigit))
+        return std::nullopt;
+    int size = std::stoi(text);
+    if (size < kSmallestThumbnailSize || size > kLargestThumbnailSize)
+        return std::nullopt;
+    return size;
+}
+
+// The thumbnail the collection keeps: 100 x 75, made exactly as the collection makes it.
+std::unique_ptr<CDibBitmap> MakeCollectionThumbnail(CPictureDecoder& decoder, const std::string& path)
+{
+    std::unique_ptr<gdi::CDibSection> thumbnail = DecodeThumbnail(decoder, path);
+    if (!thumbnail)
+        return nullptr;
+    auto bitmap = std::make_unique<CDibBitmap>();
+    CopySection(*thumbnail, *bitmap);
+    return bitmap;
+}
+
+// OUT is written as PNG whatever its name: a file manager names it.
 int RunThumb(int argc, char** argv)
 {
-    if (argc != 2 || !EndsWith(argv[1], ".png")) {
+    std::optional<int> size;
+    std::vector<std::string> paths;
+    for (int i = 0; i < argc; ++i) {
+        std::string argument = argv[i];
+        if (argument == "--size" && i + 1 < argc) {
+            size = ParseThumbnailSize(argv[++i]);
+            if (!size) {
+                PrintUsage();
+                return kExitUsage;
+            }
+        } else {
+            paths.push_back(argument);
+        }
+    }
+    if (paths.size() != 2) {
         PrintUsage();
         return kExitUsage;
     }
-    // Made exactly as the collection makes it.
+    if (size) {
+        if (!LimitThisProcess(kThumbnailerLimits)) {
+            std::perror("lumopic: cannot limit this process");
+            return kExitUsage;
+        }
+        SetBitmapPixelLimit(kThumbnailerPixelLimit);
+    }
+
     CAutoDecoder decoder;
-    std::unique_ptr<gdi::CDibSection> thumbnail;
+    std::unique_ptr<CDibBitmap> thumbnail;
     try {
-        thumbnail = DecodeThumbnail(decoder, argv[0]);
+        thumbnail = size ? MakeSizedThumbnail(decoder, paths[0], *size) : MakeCollectionThumbnail(decoder, paths[0]);
     } catch (const CTextException& error) {
-        std::fprintf(stderr, "%s\n", ErrorLine(argv[0], error).c_str());
+        std::fprintf(stderr, "%s\n", ErrorLine(paths[0].c_str(), error).c_str());
         return kExitDecodeFailed;
     }
-    CDibBitmap bitmap;
-    std::string failure = "out of memory";
-    if (thumbnail) {
-        CopySection(*thumbnail, bitmap);
-        failure = WritePngFile(bitmap, argv[1]);
-    }
+    std::string failure = thumbnail ? WritePngFile(*thumbnail, paths[1]) : "out of memory";
     if (!failure.empty()) {
         std::fprintf(stderr, "lumopic: %s\n", failure.c_str());
         return kExitUsage;
@@ -214,6 +283,14 @@ int main(int argc, char** argv)
         return kExitUsage;
     }
     std::string command = argv[1];
+    if (command == "--help") {
+        std::printf("%s%s", kUsage, kCommands);
+        return kExitOk;
+    }
+    if (command == "--version") {
+        std::printf("lumopic %s\n", LUMO_VERSION);
+        return kExitOk;
+    }
     if (command == "info")
         return RunInfo(argc - 2, argv + 2);
     if (command == "convert")
