@@ -8,7 +8,7 @@ BENCH_BUILD := build-bench
 PACKAGE_BUILD := build-package
 PREFIX ?= /usr/local
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := decode_memory decode_file load_collection metafile_player thumbnail_cache
+FUZZ_TARGETS := decode_memory decode_file decode_format load_collection metafile_player thumbnail_cache
 # The ThreadSanitizer build runs the tests of everything a decoding thread
 # touches, less the corpus comparisons, which start no thread and cost most.
 TSAN_TESTS := lumo_platform_tests lumo_picture_tests lumo_document_tests

@@ -1,8 +1,8 @@
 #include "picture/decoding/ByteSource.h"
 
-#include <algorithm>
 
 #include "picture/decoding/TextException.h"
+#include "platform/os/ByteOrder.h"
 
 void CByteSource::Open(const char* name, int64_t size)
 {
@@ -27,7 +27,9 @@ void CByteSource::Close()
 
 const uint8_t* CByteSource::Peek(size_t count)
 {
-    Need(position_ + static_cast<int64_t>(std::min<uint64_t>(count, static_cast<uint64_t>(GetRemaining()))));
+    if (count > static_cast<uint64_t>(GetRemaining()))
+        ThrowEndOfFile();
+    Need(position_ + static_cast<int64_t>(count));
     return data_ + position_;
 }
 
@@ -62,26 +64,20 @@ void CByteSource::ReportProgress(double fraction)
 
 uint16_t CByteSource::ReadU16LE()
 {
-    const uint8_t* p = Read(2);
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+    return os::LoadLittleEndian<uint16_t>(Read(2));
 }
 
 uint32_t CByteSource::ReadU32LE()
 {
-    const uint8_t* p = Read(4);
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
+    return os::LoadLittleEndian<uint32_t>(Read(4));
 }
 
 uint16_t CByteSource::ReadU16BE()
 {
-    const uint8_t* p = Read(2);
-    return static_cast<uint16_t>((p[0] << 8) | p[1]);
+    return os::LoadBigEndian<uint16_t>(Read(2));
 }
 
 uint32_t CByteSource::ReadU32BE()
 {
-    const uint8_t* p = Read(4);
-    return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
-           (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
+    return os::LoadBigEndian<uint32_t>(Read(4));
 }

@@ -13,10 +13,10 @@ public:
     virtual void OnProgress(double fraction) = 0;
 };
 
-// The whole encoded picture, read front to back. Read hands out pointers into
-// the data and throws PE_END_OF_FILE for a read past the end; Peek and
-// GetReadPointer look without consuming and check nothing, so callers look at
-// no more than GetRemaining() bytes (Peek at no more than it was asked for).
+// The whole encoded picture, read front to back. Read and Peek hand out
+// pointers into the data and throw PE_END_OF_FILE for bytes past the end;
+// Peek looks without consuming. GetReadPointer looks at all the rest, so its
+// callers look at no more than GetRemaining() bytes.
 // A source may bring its data into memory as they are wanted; data that can
 // no longer be had (a file cut short meanwhile) end the decode with
 // PE_END_OF_FILE from the call that wanted them. Progress is reported each

@@ -30,7 +30,7 @@ template <typename Decode>
 void DecodingFile(const char* path, CDecodeProgress* progress, Decode&& decode)
 {
     ReportingOutOfMemory([&] {
-        WriteTrace(1, FormatText("--- Decoding file %s. ---\n", path));
+        WriteTraceFormat(1, "--- Decoding file %s. ---\n", path);
         CMappedFileSource source(progress);
         if (int code = source.OpenFile(path); code != PE_OK)
             ThrowDecodeError(code, FormatText("Opening %s failed", path));
@@ -72,7 +72,7 @@ void CPictureDecoder::DecodeMemory(const uint8_t* data, size_t size, CPictureBit
                                    void* /*unused*/)
 {
     ReportingOutOfMemory([&] {
-        WriteTrace(1, FormatText("--- Decoding from memory at %p. ---\n", static_cast<const void*>(data)));
+        WriteTraceFormat(1, "--- Decoding from memory at %p. ---\n", static_cast<const void*>(data));
         CMemoryByteSource source;
         if (int code = source.OpenMemory(data, size); code != PE_OK)
             ThrowDecodeError(code,

@@ -10,6 +10,7 @@
 #include "picture/decoding/Trace.h"
 #include "platform/gdi/StretchBits.h"
 #include "platform/metafile/Metafile.h"
+#include "platform/os/ByteOrder.h"
 #include "platform/os/CodePage.h"
 
 namespace {
@@ -28,13 +29,7 @@ struct PlaceableHeader {
 
 int16_t I16At(const uint8_t* p)
 {
-    return static_cast<int16_t>(p[0] | (p[1] << 8));
-}
-
-uint32_t U32At(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<int16_t>(os::LoadLittleEndian<uint16_t>(p));
 }
 
 // a * b / c truncated toward zero, 0 when c is 0; wide enough for any
@@ -131,7 +126,7 @@ private:
         const uint8_t* data = source_.Read(size);
         if (enhanced) {
             metafile_ = metafile::CMetafile::LoadEnhanced(data, size);
-        } else if (size >= 4 && U32At(data) == kPlaceableKey) {
+        } else if (size >= 4 && os::LoadLittleEndian<uint32_t>(data) == kPlaceableKey) {
             if (size >= kPlaceableHeaderSize) {
                 placeable_ = ReadPlaceableHeader(data);
                 metafile_ = metafile::CMetafile::LoadWindows(data + kPlaceableHeaderSize, size - kPlaceableHeaderSize,
@@ -148,7 +143,7 @@ private:
     {
         PlaceableHeader header;
         header.bounds = {I16At(data + 6), I16At(data + 8), I16At(data + 10), I16At(data + 12)};
-        header.unitsPerInch = static_cast<uint16_t>(data[14] | (data[15] << 8));
+        header.unitsPerInch = os::LoadLittleEndian<uint16_t>(data + 14);
         return header;
     }
 

@@ -6,6 +6,7 @@
 
 #include "picture/decoding/TextException.h"
 #include "picture/decoding/Trace.h"
+#include "platform/os/ByteOrder.h"
 
 namespace {
 
@@ -172,7 +173,7 @@ private:
     {
         if (header_.SampleBytes() == 2) {
             for (int x = 0; x < width; ++x)
-                greys[x] = scale_[(samples[2 * x] << 8) | samples[2 * x + 1]];
+                greys[x] = scale_[os::LoadBigEndian<uint16_t>(samples + 2 * x)];
         } else if (header_.maxval == 255) {
             std::memcpy(greys, samples, static_cast<size_t>(width));
         } else {

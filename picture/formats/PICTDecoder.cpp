@@ -11,6 +11,7 @@
 #include "picture/formats/PictOpcodes.h"
 #include "picture/formats/PictRows.h"
 #include "platform/gdi/BitmapInfo.h"
+#include "platform/os/ByteOrder.h"
 
 namespace {
 
@@ -100,7 +101,7 @@ private:
             version_ = 1;
         else
             ThrowDecodeError(PE_WRONG_SIGNATURE, "Illegal version number.");
-        WriteTrace(2, FormatText("PICT version %d found.\n", version_));
+        WriteTraceFormat(2, "PICT version %d found.\n", version_);
     }
 
     // Version 2 opcodes are words at even offsets.
@@ -132,7 +133,7 @@ private:
             DecodeEmbeddedJpeg();
             return true;
         }
-        WriteTrace(2, FormatText("Opcode: reserved 0x%x.\n", opcode));
+        WriteTraceFormat(2, "Opcode: reserved 0x%x.\n", opcode);
         SkipReservedOpcode(opcode);
         return false;
     }
@@ -141,9 +142,9 @@ private:
     {
         const PictOpcode& row = PictOpcodeAt(opcode);
         if (std::strcmp(row.name, "reserved") == 0)
-            WriteTrace(2, FormatText("Opcode: reserved=0x%x\n", opcode));
+            WriteTraceFormat(2, "Opcode: reserved=0x%x\n", opcode);
         else
-            WriteTrace(2, FormatText("Opcode: %s\n", row.name));
+            WriteTraceFormat(2, "Opcode: %s\n", row.name);
         if (row.length >= 0) {
             source_.Skip(static_cast<size_t>(row.length));
             return false;
@@ -234,7 +235,7 @@ private:
             WriteTrace(2, "Opcode: JPEG.\n");
             reader.DecodeEmbeddedJpeg();
         } else {
-            WriteTrace(2, FormatText("Opcode: %s\n", PictOpcodeAt(opcode).name));
+            WriteTraceFormat(2, "Opcode: %s\n", PictOpcodeAt(opcode).name);
             reader.ReadOpcodeData(opcode);
         }
         PictBand band;
@@ -313,7 +314,7 @@ private:
 
     static void TraceRect(const char* label, const PictRect& rect)
     {
-        WriteTrace(2, FormatText("%s (%d,%d) (%d,%d).\n", label, rect.left, rect.top, rect.right, rect.bottom));
+        WriteTraceFormat(2, "%s (%d,%d) (%d,%d).\n", label, rect.left, rect.top, rect.right, rect.bottom);
     }
 
     // The bounds and the pixmap fields behind them, traced.
@@ -332,13 +333,13 @@ private:
         source_.Skip(8);  // colour table handle, reserved
         WriteTrace(2, "PixMap header info:\n");
         TraceRect("  Bounds:", pixMap.bounds);
-        WriteTrace(2, FormatText("  version: 0x%x\n", pixMap.version));
-        WriteTrace(2, FormatText("  packType: %d\n", pixMap.packType));
-        WriteTrace(2, FormatText("  packSize: %ld\n", static_cast<long>(static_cast<int32_t>(pixMap.packSize))));
-        WriteTrace(2, FormatText("  pixelSize: %d\n", pixMap.pixelSize));
-        WriteTrace(2, FormatText("  cmpCount: %d\n", pixMap.cmpCount));
-        WriteTrace(2, FormatText("  cmpSize: %d.\n", pixMap.cmpSize));
-        WriteTrace(2, FormatText("  planeBytes: %ld.\n", static_cast<long>(static_cast<int32_t>(pixMap.planeBytes))));
+        WriteTraceFormat(2, "  version: 0x%x\n", pixMap.version);
+        WriteTraceFormat(2, "  packType: %d\n", pixMap.packType);
+        WriteTraceFormat(2, "  packSize: %ld\n", static_cast<long>(static_cast<int32_t>(pixMap.packSize)));
+        WriteTraceFormat(2, "  pixelSize: %d\n", pixMap.pixelSize);
+        WriteTraceFormat(2, "  cmpCount: %d\n", pixMap.cmpCount);
+        WriteTraceFormat(2, "  cmpSize: %d.\n", pixMap.cmpSize);
+        WriteTraceFormat(2, "  planeBytes: %ld.\n", static_cast<long>(static_cast<int32_t>(pixMap.planeBytes)));
         return pixMap;
     }
 
@@ -351,7 +352,7 @@ private:
         source_.Skip(4);  // seed
         bool indexOrder = (source_.ReadU16BE() & 0x8000) != 0;
         int entries = (source_.ReadU16BE() + 1) & 0xFFFF;
-        WriteTrace(2, FormatText("Palette Size:  %d\n", entries));
+        WriteTraceFormat(2, "Palette Size:  %d\n", entries);
         WriteTrace(3, "Reading Palette.\n");
         PaletteBuffer table(new (std::nothrow) BgraPixel[kPaletteSize]);
         if (table == nullptr)
@@ -359,7 +360,7 @@ private:
         std::fill_n(table.get(), kPaletteSize, OpaqueBgra(0, 0, 0));
         const uint8_t* data = source_.Read(static_cast<size_t>(entries) * 8);
         for (int i = 0; i < entries; ++i, data += 8) {
-            int index = indexOrder ? i : (data[0] << 8) | data[1];
+            int index = indexOrder ? i : os::LoadBigEndian<uint16_t>(data);
             if (index >= entries)
                 ThrowDecodeError(PE_FORMAT_ERROR, "pixel value greater than colour table size.");
             // Each 16-bit component keeps its high byte.
@@ -514,30 +515,28 @@ private:
         constexpr size_t kMatrixEnd = 2 + 9 * 4;
         if (length < kMatrixEnd || static_cast<uint64_t>(source_.GetRemaining()) < kMatrixEnd)
             return false;
-        const uint8_t* matrix = source_.GetReadPointer() + 2;
-        auto at = [matrix](int i) {
-            const uint8_t* p = matrix + 4 * i;
-            return static_cast<int32_t>((uint32_t {p[0]} << 24) | (p[1] << 16) | (p[2] << 8) | p[3]);
-        };
+        os::CByteReader description(source_.Peek(kMatrixEnd), kMatrixEnd);
+        int32_t m[9];
+        for (int i = 0; i < 9; ++i)
+            m[i] = static_cast<int32_t>(description.U32BE(2 + 4 * i).value_or(0));
         constexpr int32_t kOne = 0x10000;
         constexpr int32_t kOneFract = 0x40000000;
-        if (at(0) != kOne || at(1) != 0 || at(2) != 0 || at(3) != 0 || at(4) != kOne || at(5) != 0 ||
-            at(8) != kOneFract || at(6) % kOne != 0 || at(7) % kOne != 0)
+        if (m[0] != kOne || m[1] != 0 || m[2] != 0 || m[3] != 0 || m[4] != kOne || m[5] != 0 || m[8] != kOneFract ||
+            m[6] % kOne != 0 || m[7] % kOne != 0)
             return false;
-        destination.left = static_cast<int16_t>(at(6) / kOne);
-        destination.top = static_cast<int16_t>(at(7) / kOne);
+        destination.left = static_cast<int16_t>(m[6] / kOne);
+        destination.top = static_cast<int16_t>(m[7] / kOne);
         return true;
     }
 
     void DecodeJpegIn(uint64_t length)
     {
-        const uint8_t* data = source_.GetReadPointer();
-        uint64_t available = static_cast<uint64_t>(source_.GetRemaining());
+        size_t available = static_cast<size_t>(source_.GetRemaining());
+        os::CByteReader data(source_.Peek(available), available);
         for (uint64_t offset = 0; offset < length; ++offset) {
-            if (offset >= available)
+            if (!data.Has(offset, 1))
                 ThrowEndOfFile();
-            if (offset + 3 <= available && data[offset] == 0xFF && data[offset + 1] == 0xD8 &&
-                data[offset + 2] == 0xFF) {
+            if (data.U8(offset) == 0xFF && data.U8(offset + 1) == 0xD8 && data.U8(offset + 2) == 0xFF) {
                 if (jpegDecoder_ == nullptr)
                     ThrowDecodeError(PE_UNSUPPORTED, "Library not compiled for PICT/JPEG.");
                 source_.Skip(static_cast<size_t>(offset));

@@ -7,6 +7,7 @@
 
 #include "picture/bitmap/RowExpansion.h"
 #include "picture/decoding/MemoryByteSource.h"
+#include "platform/os/ByteOrder.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ void ExpandIndices(BgraPixel* line, const uint8_t* row, int width, int bits, con
 void Expand16(BgraPixel* line, const uint8_t* row, int width)
 {
     for (int x = 0; x < width; ++x, row += 2)
-        line[x] = Rgb555ToBgra(static_cast<uint16_t>((row[0] << 8) | row[1]), 255);
+        line[x] = Rgb555ToBgra(os::LoadBigEndian<uint16_t>(row), 255);
 }
 
 // One plane of width bytes per component: red, green, blue, or alpha first.

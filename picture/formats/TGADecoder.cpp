@@ -7,6 +7,7 @@
 #include "picture/decoding/MemoryByteSource.h"
 #include "picture/decoding/TextException.h"
 #include "picture/decoding/Trace.h"
+#include "platform/os/ByteOrder.h"
 
 namespace {
 
@@ -85,9 +86,9 @@ BgraPixel PixelAt(const uint8_t* p, const BgraPixel* palette)
     if constexpr (Layout == PixelLayout::kIndex)
         return palette[p[0]];
     else if constexpr (Layout == PixelLayout::kRgb15)
-        return Rgb555ToBgra(static_cast<uint16_t>(p[0] | (p[1] << 8)), 255);
+        return Rgb555ToBgra(os::LoadLittleEndian<uint16_t>(p), 255);
     else if constexpr (Layout == PixelLayout::kArgb16)
-        return Rgb555ToBgra(static_cast<uint16_t>(p[0] | (p[1] << 8)), (p[1] & 0x80) ? 0x80 : 0);
+        return Rgb555ToBgra(os::LoadLittleEndian<uint16_t>(p), (p[1] & 0x80) ? 0x80 : 0);
     else if constexpr (Layout == PixelLayout::kGreyAlpha)
         return {p[0], p[0], p[0], p[1]};
     else if constexpr (Layout == PixelLayout::kGreyX)

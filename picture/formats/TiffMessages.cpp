@@ -43,12 +43,14 @@ void OnTiffError(const char* /*module*/, const char* format, va_list args) noexc
 
 void OnTiffWarning(const char* module, const char* format, va_list args) noexcept
 {
+    if (!TraceEnabled(2))
+        return;
     try {
         std::string message = FormatMessage(format, args);
         if (module != nullptr)
-            WriteTrace(2, FormatText("Warning in LIBTIFF(%.255s): %s\n", module, message.c_str()));
+            WriteTraceFormat(2, "Warning in LIBTIFF(%.255s): %s\n", module, message.c_str());
         else
-            WriteTrace(2, FormatText("Warning in LIBTIFF: %s\n", message.c_str()));
+            WriteTraceFormat(2, "Warning in LIBTIFF: %s\n", message.c_str());
     } catch (...) {
     }
 }

@@ -1,5 +1,6 @@
 #include "platform/framework/Archive.h"
 
+#include "platform/os/ByteOrder.h"
 #include "platform/os/CodePage.h"
 
 namespace {
@@ -64,15 +65,12 @@ uint8_t CArchive::ReadU8()
 
 uint16_t CArchive::ReadU16()
 {
-    std::span<const uint8_t> b = Take(2);
-    return static_cast<uint16_t>(b[0] | (b[1] << 8));
+    return os::LoadLittleEndian<uint16_t>(Take(2).data());
 }
 
 uint32_t CArchive::ReadU32()
 {
-    std::span<const uint8_t> b = Take(4);
-    return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) | (static_cast<uint32_t>(b[2]) << 16) |
-           (static_cast<uint32_t>(b[3]) << 24);
+    return os::LoadLittleEndian<uint32_t>(Take(4).data());
 }
 
 uint64_t CArchive::ReadLength(bool wideAllowed, bool& wide)

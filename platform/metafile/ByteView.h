@@ -1,8 +1,12 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
+#include <optional>
+#include <span>
+
+#include "platform/os/ByteOrder.h"
 
 namespace metafile {
 
@@ -15,54 +19,38 @@ struct MalformedRecord {};
 class CByteView {
 public:
     CByteView() = default;
-    CByteView(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    CByteView(const uint8_t* data, size_t size) : bytes_(data, size) {}
 
-    const uint8_t* Data() const { return data_; }
-    size_t Size() const { return size_; }
-    bool Has(uint64_t offset, uint64_t count) const { return offset <= size_ && count <= size_ - offset; }
+    const uint8_t* Data() const { return bytes_.Data(); }
+    size_t Size() const { return bytes_.Size(); }
+    bool Has(uint64_t offset, uint64_t count) const { return bytes_.Has(offset, count); }
 
-    uint8_t U8(uint64_t offset) const { return *At(offset, 1); }
-    uint16_t U16(uint64_t offset) const
-    {
-        const uint8_t* p = At(offset, 2);
-        return static_cast<uint16_t>(p[0] | (p[1] << 8));
-    }
+    uint8_t U8(uint64_t offset) const { return Checked(bytes_.U8(offset)); }
+    uint16_t U16(uint64_t offset) const { return Checked(bytes_.U16LE(offset)); }
     int16_t I16(uint64_t offset) const { return static_cast<int16_t>(U16(offset)); }
-    uint32_t U32(uint64_t offset) const
-    {
-        const uint8_t* p = At(offset, 4);
-        return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-               (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-    }
+    uint32_t U32(uint64_t offset) const { return Checked(bytes_.U32LE(offset)); }
     int32_t I32(uint64_t offset) const { return static_cast<int32_t>(U32(offset)); }
-    float F32(uint64_t offset) const
-    {
-        uint32_t bits = U32(offset);
-        float value;
-        std::memcpy(&value, &bits, sizeof value);
-        return value;
-    }
+    float F32(uint64_t offset) const { return std::bit_cast<float>(U32(offset)); }
 
     // The `count` bytes at `offset`, themselves a checked view.
-    CByteView Sub(uint64_t offset, uint64_t count) const { return {At(offset, count), static_cast<size_t>(count)}; }
-    // Everything from `offset` on.
-    CByteView From(uint64_t offset) const
+    CByteView Sub(uint64_t offset, uint64_t count) const
     {
-        if (offset > size_)
-            throw MalformedRecord {};
-        return {data_ + offset, static_cast<size_t>(size_ - offset)};
+        std::span<const uint8_t> bytes = Checked(bytes_.Bytes(offset, count));
+        return {bytes.data(), bytes.size()};
     }
+    // Everything from `offset` on.
+    CByteView From(uint64_t offset) const { return Sub(offset, offset <= Size() ? Size() - offset : 0); }
 
 private:
-    const uint8_t* At(uint64_t offset, uint64_t count) const
+    template <typename T>
+    static T Checked(std::optional<T> value)
     {
-        if (!Has(offset, count))
+        if (!value)
             throw MalformedRecord {};
-        return data_ + offset;
+        return *value;
     }
 
-    const uint8_t* data_ = nullptr;
-    size_t size_ = 0;
+    os::CByteReader bytes_;
 };
 
 }  // namespace metafile

@@ -1,9 +1,9 @@
 #include "platform/metafile/DibImage.h"
 
 #include <algorithm>
-#include <bit>
 #include <vector>
 
+#include "platform/gdi/DibCore.h"
 #include "platform/metafile/GdiConstants.h"
 #include "platform/metafile/Limits.h"
 
@@ -11,78 +11,75 @@ namespace metafile {
 
 namespace {
 
-constexpr uint32_t kCoreHeaderSize = 12;
-constexpr uint32_t kInfoHeaderSize = 40;
-
-struct DibHeader {
-    uint32_t size = 0;
-    int64_t width = 0;
-    int64_t height = 0;  // negative: rows stored top-down
-    uint16_t bitCount = 0;
-    uint32_t compression = gdi::BI_RGB;
-    uint32_t colorsUsed = 0;
-    uint32_t masks[4] = {0, 0, 0, 0};  // red, green, blue, alpha
+// A bitmap's header as the player reads it: the header's fields, its masks
+// and where its colour table lies.
+struct DibLayout {
+    ::gdi::DibHeader header;
+    bool masked = false;
+    ::gdi::DibMasks masks;
     uint64_t tableOffset = 0;
     uint64_t tableEntries = 0;
     uint64_t tableEntrySize = 4;
 
-    bool Core() const { return size == kCoreHeaderSize; }
-    int64_t Rows() const { return height < 0 ? -height : height; }
-    bool TopDown() const { return height < 0; }
     uint64_t End() const { return tableOffset + tableEntries * tableEntrySize; }
 };
 
-std::optional<DibHeader> ReadHeader(CByteView info, uint32_t usage)
+// Fields that are not there make the record malformed.
+template <typename T>
+T Present(std::optional<T> value)
 {
-    DibHeader header;
-    header.size = info.U32(0);
-    if (header.Core()) {
-        header.width = info.U16(4);
-        header.height = info.U16(6);
-        header.bitCount = info.U16(10);
-        header.tableEntrySize = 3;
-    } else if (header.size >= kInfoHeaderSize) {
-        header.width = info.I32(4);
-        header.height = info.I32(8);
-        header.bitCount = info.U16(14);
-        header.compression = info.U32(16);
-        header.colorsUsed = info.U32(32);
-    } else {
-        return std::nullopt;
-    }
-    header.tableOffset = header.size;
-    bool masked = header.compression == gdi::BI_BITFIELDS || header.compression == gdi::BI_ALPHABITFIELDS;
-    if (masked) {
-        // Masks sit inside longer headers and behind the short one.
-        uint32_t maskCount = header.compression == gdi::BI_ALPHABITFIELDS ? 4 : 3;
-        uint64_t at = header.size >= kInfoHeaderSize + 4 * maskCount ? kInfoHeaderSize : header.size;
-        for (uint32_t i = 0; i < maskCount; ++i)
-            header.masks[i] = info.U32(at + 4 * i);
-        if (header.size == kInfoHeaderSize)
-            header.tableOffset += 4 * maskCount;
-    }
-    if (header.bitCount <= 8 && header.bitCount > 0) {
-        uint64_t full = uint64_t {1} << header.bitCount;
-        header.tableEntries = header.colorsUsed != 0 && header.colorsUsed < full ? header.colorsUsed : full;
-    } else if (!masked && header.colorsUsed <= (1u << 16)) {
-        header.tableEntries = header.colorsUsed;  // an optimisation table, not used
-    }
-    if (usage == gdi::DIB_PAL_COLORS)
-        header.tableEntrySize = 2;
-    else if (usage == gdi::DIB_PAL_INDICES)
-        header.tableEntries = 0;
-    if (header.width <= 0 || header.Rows() == 0 ||
-        static_cast<uint64_t>(header.width) * static_cast<uint64_t>(header.Rows()) > kMaxBitmapPixels)
-        return std::nullopt;
-    return header;
+    if (!value)
+        throw MalformedRecord {};
+    return *value;
 }
 
-std::vector<QRgb> ReadColorTable(const DibHeader& header, CByteView info, uint32_t usage, const LogPalette& palette)
+os::CByteReader ReaderOf(CByteView view)
+{
+    return {view.Data(), view.Size()};
+}
+
+std::optional<DibLayout> ReadLayout(CByteView info, uint32_t usage)
+{
+    if (!info.Has(0, ::gdi::DibHeaderFieldBytes(info.U32(0))))
+        throw MalformedRecord {};
+    std::optional<::gdi::DibHeader> header = ::gdi::ReadDibHeader(ReaderOf(info));
+    if (!header)
+        return std::nullopt;
+    DibLayout layout;
+    layout.header = *header;
+    layout.tableOffset = header->size;
+    if (header->Core())
+        layout.tableEntrySize = 3;
+    layout.masked = header->compression == gdi::BI_BITFIELDS || header->compression == gdi::BI_ALPHABITFIELDS;
+    if (layout.masked) {
+        int maskCount = header->compression == gdi::BI_ALPHABITFIELDS ? 4 : 3;
+        layout.masks = Present(
+            ::gdi::ReadDibMasks(ReaderOf(info), ::gdi::DibMasksOffset(header->size, maskCount), maskCount));
+        if (header->size == ::gdi::kDibInfoHeaderSize)
+            layout.tableOffset += 4 * maskCount;
+    }
+    if (header->bitCount <= 8 && header->bitCount > 0) {
+        uint64_t full = uint64_t {1} << header->bitCount;
+        layout.tableEntries = header->colorsUsed != 0 && header->colorsUsed < full ? header->colorsUsed : full;
+    } else if (!layout.masked && header->colorsUsed <= (1u << 16)) {
+        layout.tableEntries = header->colorsUsed;  // an optimisation table, not used
+    }
+    if (usage == gdi::DIB_PAL_COLORS)
+        layout.tableEntrySize = 2;
+    else if (usage == gdi::DIB_PAL_INDICES)
+        layout.tableEntries = 0;
+    if (header->width <= 0 || header->Rows() == 0 ||
+        static_cast<uint64_t>(header->width) * static_cast<uint64_t>(header->Rows()) > kMaxBitmapPixels)
+        return std::nullopt;
+    return layout;
+}
+
+std::vector<QRgb> ReadColorTable(const DibLayout& layout, CByteView info, uint32_t usage, const LogPalette& palette)
 {
     // Indices beyond a short table show black.
     std::vector<QRgb> table(256, qRgb(0, 0, 0));
-    for (uint64_t i = 0; i < std::min<uint64_t>(header.tableEntries, 256); ++i) {
-        uint64_t at = header.tableOffset + i * header.tableEntrySize;
+    for (uint64_t i = 0; i < std::min<uint64_t>(layout.tableEntries, 256); ++i) {
+        uint64_t at = layout.tableOffset + i * layout.tableEntrySize;
         if (usage == gdi::DIB_PAL_COLORS) {
             const std::vector<PaletteColor>& entries = palette.entries;
             if (entries.empty())
@@ -96,53 +93,18 @@ std::vector<QRgb> ReadColorTable(const DibHeader& header, CByteView info, uint32
     return table;
 }
 
-// One bit-field channel widened to 8 bits by shifting.
-class Channel {
-public:
-    explicit Channel(uint32_t mask) : mask_(mask), shift_(mask ? std::countr_zero(mask) : 0)
-    {
-        int bits = std::popcount(mask);
-        left_ = bits < 8 ? 8 - bits : 0;
-        right_ = bits > 8 ? bits - 8 : 0;
-    }
-    int Of(uint32_t value) const { return static_cast<int>((((value & mask_) >> shift_) << left_) >> right_) & 0xFF; }
-    bool Present() const { return mask_ != 0; }
-
-private:
-    uint32_t mask_;
-    int shift_;
-    int left_ = 0;
-    int right_ = 0;
-};
-
-struct Masks {
-    Channel red;
-    Channel green;
-    Channel blue;
-    Channel alpha;
-};
-
-Masks MasksOf(const DibHeader& header)
+::gdi::DibChannels ChannelsOf(const DibLayout& layout)
 {
-    bool masked = header.compression == gdi::BI_BITFIELDS || header.compression == gdi::BI_ALPHABITFIELDS;
-    if (masked && (header.masks[0] | header.masks[1] | header.masks[2]) != 0)
-        return {Channel(header.masks[0]), Channel(header.masks[1]), Channel(header.masks[2]),
-                Channel(header.masks[3])};
-    if (header.bitCount == 16)
-        return {Channel(0x7C00), Channel(0x03E0), Channel(0x001F), Channel(0)};
-    return {Channel(0xFF0000), Channel(0x00FF00), Channel(0x0000FF), Channel(0xFF000000)};
+    const ::gdi::DibMasks& masks = layout.masks;
+    if (layout.masked && (masks.red | masks.green | masks.blue) != 0)
+        return ::gdi::DibChannels(masks);
+    if (layout.header.bitCount == 16)
+        return ::gdi::DibChannels({0x7C00, 0x03E0, 0x001F, 0});
+    return ::gdi::DibChannels({0xFF0000, 0x00FF00, 0x0000FF, 0xFF000000});
 }
 
-uint32_t LittleEndianAt(const uint8_t* p, int bytes)
-{
-    uint32_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = (value << 8) | p[i];
-    return value;
-}
-
-void DecodeRow(const DibHeader& header, const uint8_t* data, const std::vector<QRgb>& table, const Masks& masks,
-               QRgb* out)
+void DecodeRow(const ::gdi::DibHeader& header, const uint8_t* data, const std::vector<QRgb>& table,
+               const ::gdi::DibChannels& masks, QRgb* out)
 {
     int64_t width = header.width;
     int depth = header.bitCount;
@@ -157,15 +119,16 @@ void DecodeRow(const DibHeader& header, const uint8_t* data, const std::vector<Q
     }
     int bytes = depth / 8;
     for (int64_t x = 0; x < width; ++x) {
-        uint32_t value = LittleEndianAt(data + x * bytes, bytes);
+        uint32_t value = os::LoadLittleEndian<uint32_t>(data + x * bytes, static_cast<size_t>(bytes));
         int alpha = depth == 32 && masks.alpha.Present() ? masks.alpha.Of(value) : 255;
         out[x] = qRgba(masks.red.Of(value), masks.green.Of(value), masks.blue.Of(value), alpha);
     }
 }
 
-std::optional<DibImage> DecodeUncompressed(const DibHeader& header, CByteView bits, const std::vector<QRgb>& table,
+std::optional<DibImage> DecodeUncompressed(const DibLayout& layout, CByteView bits, const std::vector<QRgb>& table,
                                            uint64_t rows)
 {
+    const ::gdi::DibHeader& header = layout.header;
     uint64_t rowBytes = (static_cast<uint64_t>(header.width) * header.bitCount + 7) / 8;
     uint64_t stride = (rowBytes + 3) & ~uint64_t {3};
     // The last row's padding may be missing.
@@ -176,7 +139,7 @@ std::optional<DibImage> DecodeUncompressed(const DibHeader& header, CByteView bi
     if (dib.image.isNull())
         return std::nullopt;
     dib.alphaChannel = header.bitCount == 32;
-    Masks masks = MasksOf(header);
+    ::gdi::DibChannels masks = ChannelsOf(layout);
     for (uint64_t row = 0; row < rows; ++row) {
         uint64_t line = header.TopDown() ? row : rows - 1 - row;
         DecodeRow(header, bits.Data() + row * stride, table, masks,
@@ -185,8 +148,35 @@ std::optional<DibImage> DecodeUncompressed(const DibHeader& header, CByteView bi
     return dib;
 }
 
-// Run-length encoded rows, bottom-up; pixels a delta skips stay out (alpha 0).
-std::optional<DibImage> DecodeRunLength(const DibHeader& header, CByteView bits, const std::vector<QRgb>& table)
+// The codes of run-length encoded pixels, read until they run out.
+class CRunLengthInput {
+public:
+    explicit CRunLengthInput(CByteView bits) : bits_(bits) {}
+
+    const uint8_t* Take(uint64_t count)
+    {
+        if (!bits_.Has(at_, count))
+            return nullptr;
+        const uint8_t* bytes = bits_.Data() + at_;
+        at_ += count;
+        return bytes;
+    }
+    // An absolute run needs its own bytes; its padding may be missing.
+    const uint8_t* TakeRun(uint64_t count)
+    {
+        const uint8_t* bytes = Take(count);
+        at_ += count & 1;
+        return bytes;
+    }
+
+private:
+    CByteView bits_;
+    uint64_t at_ = 0;
+};
+
+// Run-length encoded rows, bottom-up; pixels a delta skips stay out (alpha 0),
+// and so do the rows the codes never reach.
+std::optional<DibImage> DecodeRunLength(const ::gdi::DibHeader& header, CByteView bits, const std::vector<QRgb>& table)
 {
     DibImage dib;
     int width = static_cast<int>(header.width);
@@ -195,42 +185,12 @@ std::optional<DibImage> DecodeRunLength(const DibHeader& header, CByteView bits,
     if (dib.image.isNull())
         return std::nullopt;
     dib.image.fill(Qt::transparent);
-    bool nibbles = header.compression == gdi::BI_RLE4;
-    int64_t x = 0;
-    int64_t y = 0;  // rows from the bottom
-    auto put = [&](int index) {
-        if (x < width && y < height)
-            reinterpret_cast<QRgb*>(dib.image.scanLine(height - 1 - static_cast<int>(y)))[x] = table[index & 0xFF];
-        ++x;
-    };
-    uint64_t at = 0;
-    while (at + 2 <= bits.Size() && y < height) {
-        uint8_t count = bits.U8(at);
-        uint8_t value = bits.U8(at + 1);
-        at += 2;
-        if (count > 0) {
-            for (int i = 0; i < count; ++i)
-                put(nibbles ? ((i & 1) ? value & 0x0F : value >> 4) : value);
-        } else if (value == 0) {
-            x = 0;
-            ++y;
-        } else if (value == 1) {
-            break;
-        } else if (value == 2) {
-            if (at + 2 > bits.Size())
-                break;
-            x += bits.U8(at);
-            y += bits.U8(at + 1);
-            at += 2;
-        } else {
-            uint64_t bytes = nibbles ? (value + 1u) / 2 : value;
-            if (at + bytes > bits.Size())
-                break;
-            for (int i = 0; i < value; ++i)
-                put(nibbles ? ((i & 1) ? bits.U8(at + i / 2) & 0x0F : bits.U8(at + i / 2) >> 4) : bits.U8(at + i));
-            at += (bytes + 1) & ~uint64_t {1};
-        }
-    }
+    CRunLengthInput input(bits);
+    ::gdi::WalkRunLength(input, header.compression == gdi::BI_RLE4, width, height, ::gdi::DeltaEscapes::Follow,
+                         [&](int64_t x, int64_t row, uint8_t index) {
+                             reinterpret_cast<QRgb*>(dib.image.scanLine(height - 1 - static_cast<int>(row)))[x] =
+                                 table[index];
+                         });
     dib.holes = true;
     return dib;
 }
@@ -248,9 +208,10 @@ std::optional<DibImage> DecodeEmbedded(CByteView bits, const char* format)
     return dib;
 }
 
-std::optional<DibImage> DecodePixels(const DibHeader& header, CByteView info, CByteView bits, uint32_t usage,
+std::optional<DibImage> DecodePixels(const DibLayout& layout, CByteView info, CByteView bits, uint32_t usage,
                                      const LogPalette& palette, std::optional<uint32_t> rows)
 {
+    const ::gdi::DibHeader& header = layout.header;
     switch (header.compression) {
     case gdi::BI_JPEG: return DecodeEmbedded(bits, "JPEG");
     case gdi::BI_PNG: return DecodeEmbedded(bits, "PNG");
@@ -258,7 +219,7 @@ std::optional<DibImage> DecodePixels(const DibHeader& header, CByteView info, CB
     case gdi::BI_RLE4:
         if (header.bitCount != (header.compression == gdi::BI_RLE8 ? 8 : 4))
             return std::nullopt;
-        return DecodeRunLength(header, bits, ReadColorTable(header, info, usage, palette));
+        return DecodeRunLength(header, bits, ReadColorTable(layout, info, usage, palette));
     case gdi::BI_RGB:
     case gdi::BI_BITFIELDS:
     case gdi::BI_ALPHABITFIELDS: break;
@@ -268,7 +229,7 @@ std::optional<DibImage> DecodePixels(const DibHeader& header, CByteView info, CB
     if (std::find(std::begin(kDepths), std::end(kDepths), header.bitCount) == std::end(kDepths))
         return std::nullopt;
     uint64_t rowCount = std::min<uint64_t>(rows.value_or(static_cast<uint32_t>(header.Rows())), header.Rows());
-    return DecodeUncompressed(header, bits, ReadColorTable(header, info, usage, palette), rowCount);
+    return DecodeUncompressed(layout, bits, ReadColorTable(layout, info, usage, palette), rowCount);
 }
 
 }  // namespace
@@ -316,14 +277,14 @@ QImage TwoToneMask(const DibImage& dib)
 std::optional<DibImage> DecodeDib(CByteView info, CByteView bits, uint32_t usage, const LogPalette& palette,
                                   std::optional<uint32_t> rows)
 {
-    std::optional<DibHeader> header = ReadHeader(info, usage);
-    if (!header)
+    std::optional<DibLayout> layout = ReadLayout(info, usage);
+    if (!layout)
         return std::nullopt;
-    std::optional<DibImage> dib = DecodePixels(*header, info, bits, usage, palette, rows);
+    std::optional<DibImage> dib = DecodePixels(*layout, info, bits, usage, palette, rows);
     if (dib) {
-        dib->bottomUp = !header->TopDown();
-        if (header->tableEntries > 0)
-            dib->firstColor = ReadColorTable(*header, info, usage, palette)[0];
+        dib->bottomUp = !layout->header.TopDown();
+        if (layout->tableEntries > 0)
+            dib->firstColor = ReadColorTable(*layout, info, usage, palette)[0];
     }
     return dib;
 }
@@ -331,10 +292,10 @@ std::optional<DibImage> DecodeDib(CByteView info, CByteView bits, uint32_t usage
 std::optional<DibImage> DecodePackedDib(CByteView packed, uint32_t usage, const LogPalette& palette,
                                         std::optional<uint32_t> rows)
 {
-    std::optional<DibHeader> header = ReadHeader(packed, usage);
-    if (!header)
+    std::optional<DibLayout> layout = ReadLayout(packed, usage);
+    if (!layout)
         return std::nullopt;
-    return DecodeDib(packed, packed.From(header->End()), usage, palette, rows);
+    return DecodeDib(packed, packed.From(layout->End()), usage, palette, rows);
 }
 
 }  // namespace metafile

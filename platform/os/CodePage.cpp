@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/os/ByteOrder.h"
+
 namespace os {
 namespace {
 
@@ -83,7 +85,7 @@ std::string Utf16LeToUtf8(std::span<const uint8_t> bytes)
 {
     std::string text;
     size_t units = bytes.size() / 2;
-    auto unitAt = [&](size_t i) { return static_cast<char32_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8)); };
+    auto unitAt = [&](size_t i) { return static_cast<char32_t>(LoadLittleEndian<uint16_t>(bytes.data() + 2 * i)); };
     for (size_t i = 0; i < units; ++i) {
         char32_t unit = unitAt(i);
         if (IsHighSurrogate(unit) && i + 1 < units && IsLowSurrogate(unitAt(i + 1))) {

@@ -2,6 +2,7 @@
 
 #include "picture/bitmap/PlainBitmap.h"
 #include "picture/decoding/AutoDecoder.h"
+#include "picture/decoding/MemoryByteSource.h"
 #include "picture/decoding/TextException.h"
 #include "tests/support/BmpWriter.h"
 #include "tests/support/ByteWriter.h"
@@ -220,4 +221,27 @@ TEST(AutoDecoder, ReducedDecodesReduceJpegFilesAloneAndGiveEachPicturesOwnSize)
     EXPECT_THROW(decoder.DecodeFileReduced(folder.Write("a.png", std::string("not a picture")).c_str(), bitmap, 0,
                                            {100, 75}),
                  CTextException);
+}
+
+TEST(AutoDecoder, DecodesAsAGivenFormatWithoutRecognition)
+{
+    // A PICT file too short for recognition (version 2, then the end) reaches the PICT decoder.
+    std::vector<uint8_t> pict = PictWith({0x00, 0x11, 0x02, 0xFF, 0x00, 0xFF}, 540);
+    ASSERT_EQ(Detect(pict), PF_UNKNOWN);
+    CAutoDecoder decoder;
+    auto decodeAs = [&](PictureFormat format, const std::vector<uint8_t>& bytes) {
+        CMemoryByteSource source;
+        source.OpenMemory(bytes.data(), bytes.size());
+        CPlainBitmap bitmap;
+        try {
+            decoder.DecodeAs(format, source, bitmap, 0);
+        } catch (const CTextException& error) {
+            return std::string(error.GetText());
+        }
+        return std::string("decoded");
+    };
+    EXPECT_EQ(decodeAs(PF_PICT, pict), "Decoder error: PICT contained only vector data!\n\n");
+    EXPECT_EQ(decodeAs(PF_BMP, SmallBmp()), "decoded");
+    EXPECT_EQ(decodeAs(PF_PCX, pict), "Decoder error: Error decoding pcx: Not a PCX file.\n");
+    EXPECT_EQ(decodeAs(PF_UNKNOWN, SmallBmp()), "Decoder error: Unknown file type.\n");
 }

@@ -50,6 +50,22 @@ TEST(ByteSource, TypedReadsKeepTheirByteOrder)
     EXPECT_EQ(source.Peek(0), source.GetReadPointer());
 }
 
+TEST(ByteSource, PeekLooksAtWhatIsLeftAndNoFurther)
+{
+    std::vector<uint8_t> data(10, 7);
+    CMemoryByteSource source;
+    source.OpenMemory(data.data(), data.size());
+    source.Read(4);
+    EXPECT_EQ(source.Peek(6), data.data() + 4);
+    EXPECT_EQ(source.GetPosition(), 4);
+    try {
+        source.Peek(7);
+        FAIL() << "peeked past the end";
+    } catch (const CTextException& error) {
+        EXPECT_EQ(error.GetCode(), PE_END_OF_FILE);
+    }
+}
+
 TEST(ByteSource, ReportsProgressAtEachKilobyteAndOnceAtClose)
 {
     TempFolder folder;

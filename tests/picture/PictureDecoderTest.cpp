@@ -220,3 +220,15 @@ TEST(PictureDecoder, TracesBannersRecognitionAndErrors)
     SetTraceLevel(0);
     EXPECT_EQ(ReadText(trace), text);
 }
+
+TEST(Trace, IsEnabledOnlyWithAFileAndUpToTheLevel)
+{
+    SetTraceLevel(2);
+    EXPECT_FALSE(TraceEnabled(0));  // no file named
+    SetTraceFile("/dev/null");
+    EXPECT_TRUE(TraceEnabled(2));
+    EXPECT_FALSE(TraceEnabled(3));
+    SetTraceFile("");
+    EXPECT_FALSE(TraceEnabled(0));
+    SetTraceLevel(0);
+}

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <thread>
 
@@ -412,17 +413,38 @@ TEST(TIFFDecoder, CutAndChangedFilesFailCleanly)
     ycbcr.photometric = PHOTOMETRIC_YCBCR;
     std::mt19937 random(6);
     CTIFFDecoder decoder;
+    // A clean failure: one of the decoder's codes with a text of its own,
+    // and nothing kept that the next decode would see.
+    auto expectClean = [](const DecodeResult& result, const std::string& what) {
+        static const int kCodes[] = {PE_END_OF_FILE, PE_FORMAT_ERROR, PE_WRONG_SIGNATURE, PE_UNSUPPORTED_VARIANT,
+                                     PE_ALLOC_FAILED};
+        if (result.Ok())
+            return;
+        EXPECT_NE(std::find(std::begin(kCodes), std::end(kCodes), result.code), std::end(kCodes))
+            << what << ": " << result.code << " " << result.text;
+        EXPECT_TRUE(result.text == "End of file reached while decoding.\n" ||
+                    result.text.starts_with("Decoder error: "))
+            << what << ": " << result.text;
+    };
     for (const TiffImage& image : {g4, Grey(13, 5, 4, PHOTOMETRIC_MINISWHITE), tiles, ycbcr}) {
         std::vector<uint8_t> bytes = WriteTiff(image);
+        DecodeResult whole = DecodeBytes(decoder, bytes, 32);
+        ASSERT_TRUE(whole.Ok()) << whole.text;
         for (size_t length = 0; length < bytes.size(); length += 3)
             for (int depth : {0, 32})
-                DecodeBytes(decoder, {bytes.begin(), bytes.begin() + static_cast<long>(length)}, depth);
+                expectClean(DecodeBytes(decoder, {bytes.begin(), bytes.begin() + static_cast<long>(length)}, depth),
+                            "cut at " + std::to_string(length));
         for (int round = 0; round < 300; ++round) {
             std::vector<uint8_t> changed = bytes;
             for (int i = 0; i <= round % 3; ++i)
                 changed[random() % changed.size()] = static_cast<uint8_t>(random());
-            DecodeBytes(decoder, changed, round % 2 == 0 ? 0 : 32);
+            expectClean(DecodeBytes(decoder, changed, round % 2 == 0 ? 0 : 32), "round " + std::to_string(round));
         }
+        DecodeResult again = DecodeBytes(decoder, bytes, 32);
+        ASSERT_TRUE(again.Ok()) << again.text;
+        ExpectColors(
+            *again.bitmap, [&](int x, int y) { return std::optional(ColorAt(*whole.bitmap, x, y)); }, 0, "again");
+        EXPECT_EQ(again.bitmap->GetWidth(), static_cast<int>(image.width));
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -176,10 +177,21 @@ TEST(HostileEnhancedMetafile, EveryByteCorruptedInTurn)
     emf.Record(emr::kEllipse, {10, 10, 40, 30});
     AddGreenSquare(emf);
     std::vector<uint8_t> good = emf.Finish();
+    constexpr size_t kSignatureAt = 40;
     for (size_t at = 0; at < good.size(); ++at) {
         std::vector<uint8_t> bad = good;
         bad[at] = 0xFF;
-        RenderEnhanced(bad, 16, 16);
+        RenderedMetafile picture = RenderEnhanced(bad, 16, 16);
+        bool inSignature = at >= kSignatureAt && at < kSignatureAt + 4;
+        EXPECT_FALSE(inSignature && picture.loaded) << "signature byte " << at;
+        if (!picture.loaded)
+            continue;
+        // Played to its end: every row handed over whole and opaque.
+        ASSERT_EQ(picture.pixels.size(), 16u * 16u);
+        EXPECT_EQ(std::count_if(picture.pixels.begin(), picture.pixels.end(),
+                                [](uint32_t pixel) { return pixel >> 24 != 0xFF; }),
+                  0)
+            << "byte " << at;
     }
 }
 
