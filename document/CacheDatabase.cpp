@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "document/Thumbnail.h"
+#include "platform/os/ByteOrder.h"
 
 namespace {
 
@@ -70,8 +71,7 @@ bool HeaderNamesTheCache(const std::string& file)
 {
     char header[72] = {};
     std::ifstream(file, std::ios::binary).read(header, sizeof header);
-    const auto* id = reinterpret_cast<const uint8_t*>(header + 68);  // big-endian
-    uint32_t application = uint32_t {id[0]} << 24 | uint32_t {id[1]} << 16 | uint32_t {id[2]} << 8 | id[3];
+    uint32_t application = os::LoadBigEndian<uint32_t>(reinterpret_cast<const uint8_t*>(header + 68));
     return std::memcmp(header, "SQLite format 3", 16) == 0 && application == kApplicationId;
 }
 
