@@ -3,9 +3,11 @@
 #include <QFrame>
 #include <QMainWindow>
 #include <QPalette>
+#include <map>
 #include <optional>
 #include <vector>
 
+#include "app/ActionTable.h"
 #include "app/SlideShow.h"
 #include "app/ViewerOptions.h"
 #include "document/DocumentLinks.h"
@@ -97,11 +99,19 @@ private:
     void CreateToolBar();
     bool CreateStatusBar();
     void CreateViews();
-    QAction* MakeAction(int id, const QString& text, const QKeySequence& shortcut = {});
+    // A menu being built and the group of its last item.
+    struct MenuBuild {
+        QMenu* menu = nullptr;
+        int lastGroup = 0;
+    };
+    QAction* MakeAction(int id, const ActionRow& row);
+    QMenu* MenuFor(Menu place, std::map<Menu, MenuBuild>& built);
+    void AddRecentFileItems(QMenu* menu, const ActionRow& row, int& lastGroup);
     void RebuildRecentFileMenu();
     void SwitchPane(bool forward);
     std::vector<ICommandTarget*> Route() const;
-    bool Enabled(int id) const;
+    bool Allows(EnableRule rule) const;
+    bool IsChecked(int id, const ActionRow& row) const;
 
     void OnCopy();
     void OnRemoveImage();
@@ -113,7 +123,6 @@ private:
     int OnPaletteChanged();
 
     // Picture stepping, full screen, Esc and the slide show's interval.
-    void CreateViewingActions();
     void StepPicture(int step);
     void SetFullScreen(bool on);
     void EnterFullScreen();
