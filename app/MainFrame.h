@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/ActionTable.h"
+#include "app/AddPictures.h"
 #include "app/SlideShow.h"
 #include "app/ViewerOptions.h"
 #include "document/DocumentLinks.h"
@@ -33,7 +34,11 @@ class QToolBar;
 // an add. Full screen shows the picture view alone on black; Esc leaves it and
 // stops a slide show. Picture files and folders dropped on the window are
 // added as Add adds them; one collection file dropped is opened.
-class CMainFrame : public QMainWindow, public ICommandTarget, public IProgressFrame, public IInterfaceThread {
+class CMainFrame : public QMainWindow,
+                   public ICommandTarget,
+                   public IProgressFrame,
+                   public IInterfaceThread,
+                   public IAddPicturesHost {
 public:
     // Commands the frame does not handle go on to `document` and `application`.
     CMainFrame(CKiroDoc& document, CSingleDocTemplate& docTemplate, CRecentFileList& recentFiles,
@@ -69,8 +74,9 @@ public:
     // The folder the picture dialogs open in: where the file dialog of Add
     // ended last, the current folder at first. Nothing changes the process's
     // current folder, which relative paths are taken against.
-    const QString& PictureFolder() const { return pictureFolder_; }
-    void SetPictureFolder(const QString& folder) { pictureFolder_ = folder; }
+    const QString& PictureFolder() const override { return pictureFolder_; }
+    void SetPictureFolder(const QString& folder) override { pictureFolder_ = folder; }
+    QWidget* DialogOwner() override { return this; }
 
     // The smallest size: two fifths of the largest a window may be dragged to.
     static QSize MinimumTrackingSize(QSize maximumTrackingSize);
