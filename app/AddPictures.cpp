@@ -2,7 +2,6 @@
 
 #include <QFileDialog>
 
-#include "app/MainFrame.h"
 #include "app/PreviewFileDlg.h"
 #include "document/KiroDoc.h"
 #include "platform/framework/QtFrameworkUi.h"
@@ -25,15 +24,16 @@ QStringList PictureFileFilters()
     return rows;
 }
 
-void AddPictureFiles(CMainFrame& frame, CKiroDoc& document)
+void AddPictureFiles(IAddPicturesHost& host, CKiroDoc& document)
 {
-    CPreviewFileDlg dialog(document.GetDecoder(), &frame, LoadString(IDS_ADD_IMAGE_TITLE), frame.PictureFolder());
+    CPreviewFileDlg dialog(document.GetDecoder(), host.DialogOwner(), LoadString(IDS_ADD_IMAGE_TITLE),
+                           host.PictureFolder());
     dialog.setFileMode(QFileDialog::ExistingFiles);
     QStringList filters = PictureFileFilters();
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.at(11));
     bool accepted = dialog.exec() == QDialog::Accepted;
-    frame.SetPictureFolder(dialog.directory().absolutePath());
+    host.SetPictureFolder(dialog.directory().absolutePath());
     if (!accepted)
         return;
     std::vector<std::string> paths;
@@ -55,10 +55,10 @@ bool BrowseForFolder(QWidget* owner, int titleId, QString& folder)
     return true;
 }
 
-void AddPictureFolder(CMainFrame& frame, CKiroDoc& document)
+void AddPictureFolder(IAddPicturesHost& host, CKiroDoc& document)
 {
-    QString folder = frame.PictureFolder();
-    if (!BrowseForFolder(&frame, IDS_FOLDER_TITLE, folder))
+    QString folder = host.PictureFolder();
+    if (!BrowseForFolder(host.DialogOwner(), IDS_FOLDER_TITLE, folder))
         return;
     document.StartAdding({folder.toStdString()});
 }

@@ -17,6 +17,7 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include "app/ActionTable.h"
 #include "app/AddPictures.h"
 #include "app/KiroApp.h"
 #include "app/OptionsFile.h"
@@ -36,11 +37,16 @@ namespace {
 const int kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_ZOOM, ID_INDICATOR_X, ID_INDICATOR_Y, ID_INDICATOR_IMAGE_INFO};
 const QString kPaneFont = QStringLiteral("ＭＳ Ｐゴシック");
 constexpr int kPaneFontSize = 90;  // tenths of a point
-constexpr int kMaxRecentFiles = 10;
-
-bool IsRecentFileCommand(int id)
+// Adds `action` to a menu or the toolbar, parted by a separator from an item of another group.
+void AddGrouped(QWidget* bar, QAction* action, int group, int& lastGroup)
 {
-    return id >= ID_FILE_MRU_FIRST && id <= ID_FILE_MRU_LAST;
+    if (lastGroup != 0 && group != lastGroup) {
+        auto* separator = new QAction(bar);
+        separator->setSeparator(true);
+        bar->addAction(separator);
+    }
+    lastGroup = group;
+    bar->addAction(action);
 }
 
 // A long path shortened in the middle, as recently used entries show it.
@@ -153,129 +159,88 @@ void CMainFrame::CreateViews()
     activeView_ = thumbnailView_;
 }
 
-QAction* CMainFrame::MakeAction(int id, const QString& text, const QKeySequence& shortcut)
+QAction* CMainFrame::MakeAction(int id, const ActionRow& row)
 {
-    auto* action = new QAction(text, this);
+    auto* action = new QAction(MenuText(id), this);
     action->setStatusTip(PromptStatusText(id));
     action->setToolTip(PromptTooltip(id));
     action->setIconVisibleInMenu(false);
+    action->setCheckable(row.checkable);
     QPixmap icon = ToolbarPixmap(id);
     if (!icon.isNull())
         action->setIcon(QIcon(icon));
     addAction(action);
     router_.AddAction(id, action);
-    if (!shortcut.isEmpty())
-        router_.AddShortcut(id, shortcut, this);
     return action;
 }
 
 void CMainFrame::CreateActions()
 {
-    MakeAction(ID_FILE_NEW, QStringLiteral("新規作成(&N)\tCtrl+N"), QKeySequence(Qt::CTRL | Qt::Key_N));
-    MakeAction(ID_FILE_OPEN, QStringLiteral("開く(&O)...\tCtrl+O"), QKeySequence(Qt::CTRL | Qt::Key_O));
-    MakeAction(ID_FILE_SAVE, QStringLiteral("上書き保存(&S)\tCtrl+S"), QKeySequence(Qt::CTRL | Qt::Key_S));
-    MakeAction(ID_FILE_SAVE_AS, QStringLiteral("名前を付けて保存(&A)..."));
-    MakeAction(ID_APP_EXIT, QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
-    MakeAction(ID_ADD_IMAGE, QStringLiteral("追加(&A)...\tCtrl+A"), QKeySequence(Qt::CTRL | Qt::Key_A));
-    MakeAction(ID_ADD_FOLDER, QStringLiteral("ﾌｫﾙﾀﾞから追加(&F)\tCtrl+L"), QKeySequence(Qt::CTRL | Qt::Key_L));
-    MakeAction(ID_REMOVE_IMAGE, QStringLiteral("削除(&R)\tDEL"), QKeySequence(Qt::Key_Delete));
-    MakeAction(ID_REMOVE_ALL, QStringLiteral("全て削除(&M)\tCtrl+DEL"), QKeySequence(Qt::CTRL | Qt::Key_Delete));
-    MakeAction(ID_ZOOM, QStringLiteral("ｽﾞｰﾑ(&Z)\tCtrl+M"), QKeySequence(Qt::CTRL | Qt::Key_M))->setCheckable(true);
-    MakeAction(ID_COPY, QStringLiteral("ｺﾋﾟｰ(&C)\tCtrl+C"), QKeySequence(Qt::CTRL | Qt::Key_C));
-    // Ctrl+S is Save's key; F5 starts the show.
-    MakeAction(ID_SLIDESHOW_START, QStringLiteral("ｽﾗｲﾄﾞｼｮｳ開始(&S)\tF5"), QKeySequence(Qt::Key_F5));
-    MakeAction(ID_SLIDESHOW_STOP, QStringLiteral("ｽﾗｲﾄﾞｼｮｳ中止(&T)\tCtrl+T"), QKeySequence(Qt::CTRL | Qt::Key_T));
-    MakeAction(ID_VIEW_TOOLBAR, QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)"))->setCheckable(true);
-    MakeAction(ID_VIEW_STATUS_BAR, QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰ(&S)"))->setCheckable(true);
-    MakeAction(ID_APP_ABOUT, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)..."));
-    // The picture view's zoom steps and display options, in the View menu.
-    MakeAction(ID_ZOOM_IN, QStringLiteral("拡大(&I)\t+"), QKeySequence(Qt::Key_Plus));
-    MakeAction(ID_ZOOM_OUT, QStringLiteral("縮小(&O)\t-"), QKeySequence(Qt::Key_Minus));
-    MakeAction(ID_ZOOM_ACTUAL_SIZE, QStringLiteral("原寸(&A)\t0"), QKeySequence(Qt::Key_0));
-    MakeAction(ID_ZOOM_FIT, QStringLiteral("ｳｨﾝﾄﾞｳに合わせる(&W)\t*"), QKeySequence(Qt::Key_Asterisk));
-    MakeAction(ID_VIEW_FIT_ON_OPEN, QStringLiteral("開くときｳｨﾝﾄﾞｳに合わせる(&P)"))->setCheckable(true);
-    MakeAction(ID_VIEW_SMOOTH_REDUCTION, QStringLiteral("なめらかに縮小(&M)"))->setCheckable(true);
-    MakeAction(ID_VIEW_ALPHA_CHECKERBOARD, QStringLiteral("透明部分を市松模様で表示(&K)"))->setCheckable(true);
-    MakeAction(ID_NEXT_PANE, QString(), QKeySequence(Qt::Key_F6));
-    MakeAction(ID_PREV_PANE, QString(), QKeySequence(Qt::SHIFT | Qt::Key_F6));
-    for (int i = 0; i < kMaxRecentFiles; ++i) {
-        QAction* action = MakeAction(ID_FILE_MRU_FIRST + i, QString());
-        action->setVisible(false);
-        recentActions_.push_back(action);
+    for (const ActionRow& row : ActionTable()) {
+        // A checkable run of ids is one choice among them.
+        QActionGroup* choice = row.checkable && row.count > 1 ? new QActionGroup(this) : nullptr;
+        for (int id = row.id; id < row.id + row.count; ++id) {
+            QAction* action = MakeAction(id, row);
+            if (choice != nullptr)
+                choice->addAction(action);
+        }
+        if (!row.shortcut.isEmpty())
+            router_.AddShortcut(row.id, row.shortcut, this);
     }
-    CreateViewingActions();
 }
 
-void CMainFrame::CreateViewingActions()
+QMenu* CMainFrame::MenuFor(Menu place, std::map<Menu, MenuBuild>& built)
 {
-    MakeAction(ID_NEXT_PICTURE, QStringLiteral("次の画像(&N)\tSpace"), QKeySequence(Qt::Key_Space));
-    MakeAction(ID_PREV_PICTURE, QStringLiteral("前の画像(&P)\tBackspace"), QKeySequence(Qt::Key_Backspace));
-    MakeAction(ID_FULL_SCREEN, QStringLiteral("全画面表示(&F)\tF11"), QKeySequence(Qt::Key_F11))->setCheckable(true);
-    auto* intervals = new QActionGroup(this);
-    for (size_t i = 0; i < kSlideShowSeconds.size(); ++i) {
-        int seconds = kSlideShowSeconds[i];
-        QAction* action = MakeAction(IntervalCommand(i), QStringLiteral("%1秒(&%2)").arg(seconds).arg(seconds % 10));
-        action->setCheckable(true);
-        intervals->addAction(action);
+    if (QMenu* menu = built[place].menu)
+        return menu;
+    QString title = LoadString(MenuTitleId(place));
+    QMenu* menu = nullptr;
+    if (place == Menu::kIntervals) {
+        // The interval menu is an item of the Image menu, in the group of its commands.
+        QMenu* image = MenuFor(Menu::kImage, built);
+        menu = new QMenu(title, image);
+        AddGrouped(image, menu->menuAction(), FindActionRow(ID_INTERVAL_1)->menuGroup, built[Menu::kImage].lastGroup);
+    } else {
+        menu = menuBar()->addMenu(title);
     }
+    built[place].menu = menu;
+    return menu;
 }
 
 void CMainFrame::CreateMenus()
 {
-    fileMenu_ = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
-    fileMenu_->addAction(router_.Action(ID_FILE_NEW));
-    fileMenu_->addAction(router_.Action(ID_FILE_OPEN));
-    fileMenu_->addAction(router_.Action(ID_FILE_SAVE));
-    fileMenu_->addAction(router_.Action(ID_FILE_SAVE_AS));
-    fileMenu_->addSeparator();
-    recentPlaceholder_ = fileMenu_->addAction(QStringLiteral("最近使ったﾌｧｲﾙ"));
-    recentPlaceholder_->setEnabled(false);
-    for (QAction* action : recentActions_)
-        fileMenu_->addAction(action);
-    fileMenu_->addSeparator();
-    fileMenu_->addAction(router_.Action(ID_APP_EXIT));
+    std::map<Menu, MenuBuild> built;
+    for (const ActionRow& row : ActionTable()) {
+        if (row.menu == Menu::kNone)
+            continue;
+        QMenu* menu = MenuFor(row.menu, built);
+        int& lastGroup = built[row.menu].lastGroup;
+        if (row.id == ID_FILE_MRU_FIRST) {
+            AddRecentFileItems(menu, row, lastGroup);
+            continue;
+        }
+        for (int id = row.id; id < row.id + row.count; ++id)
+            AddGrouped(menu, router_.Action(id), row.menuGroup, lastGroup);
+    }
     // The recently used entries are rebuilt before the states are refreshed.
     connect(fileMenu_, &QMenu::aboutToShow, this, &CMainFrame::RebuildRecentFileMenu);
-    router_.WatchMenu(fileMenu_);
+    for (const auto& [place, build] : built)
+        router_.WatchMenu(build.menu);
+}
 
-    QMenu* image = menuBar()->addMenu(QStringLiteral("画像(&I)"));
-    for (int id : std::initializer_list<int> {ID_ADD_IMAGE, ID_ADD_FOLDER, ID_REMOVE_IMAGE, ID_REMOVE_ALL, 0,
-                                              ID_ZOOM, 0, ID_COPY, 0,
-                   ID_SLIDESHOW_START, ID_SLIDESHOW_STOP}) {
-        if (id == 0)
-            image->addSeparator();
-        else
-            image->addAction(router_.Action(id));
+// The line shown while the list is empty, then one hidden item per entry.
+void CMainFrame::AddRecentFileItems(QMenu* menu, const ActionRow& row, int& lastGroup)
+{
+    fileMenu_ = menu;
+    recentPlaceholder_ = new QAction(LoadString(IDS_NO_RECENT_FILES), menu);
+    recentPlaceholder_->setEnabled(false);
+    AddGrouped(menu, recentPlaceholder_, row.menuGroup, lastGroup);
+    for (int id = row.id; id < row.id + row.count; ++id) {
+        QAction* action = router_.Action(id);
+        action->setVisible(false);
+        recentActions_.push_back(action);
+        menu->addAction(action);
     }
-    // The slide show's interval, then picture stepping.
-    QMenu* intervals = image->addMenu(QStringLiteral("ｽﾗｲﾄﾞｼｮｳの間隔(&I)"));
-    for (size_t i = 0; i < kSlideShowSeconds.size(); ++i)
-        intervals->addAction(router_.Action(IntervalCommand(i)));
-    router_.WatchMenu(intervals);
-    image->addSeparator();
-    image->addAction(router_.Action(ID_NEXT_PICTURE));
-    image->addAction(router_.Action(ID_PREV_PICTURE));
-    router_.WatchMenu(image);
-
-    QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
-    view->addAction(router_.Action(ID_VIEW_TOOLBAR));
-    view->addAction(router_.Action(ID_VIEW_STATUS_BAR));
-    for (int id : std::initializer_list<int> {0, ID_ZOOM_IN, ID_ZOOM_OUT, ID_ZOOM_ACTUAL_SIZE, ID_ZOOM_FIT, 0,
-                                              ID_VIEW_FIT_ON_OPEN, ID_VIEW_SMOOTH_REDUCTION,
-                                              ID_VIEW_ALPHA_CHECKERBOARD}) {
-        if (id == 0)
-            view->addSeparator();
-        else
-            view->addAction(router_.Action(id));
-    }
-    // Full screen.
-    view->addSeparator();
-    view->addAction(router_.Action(ID_FULL_SCREEN));
-    router_.WatchMenu(view);
-
-    QMenu* help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
-    help->addAction(router_.Action(ID_APP_ABOUT));
-    router_.WatchMenu(help);
 }
 
 void CMainFrame::CreateToolBar()
@@ -285,14 +250,10 @@ void CMainFrame::CreateToolBar()
     toolBar_->setIconSize({16, 15});
     toolBar_->setMovable(true);
     toolBar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    for (int id : std::initializer_list<int> {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE_AS, 0, ID_ADD_IMAGE,
-                                              ID_ADD_FOLDER, ID_REMOVE_IMAGE,
-                   ID_REMOVE_ALL, 0, ID_ZOOM, 0, ID_COPY, 0, ID_SLIDESHOW_START, ID_SLIDESHOW_STOP}) {
-        if (id == 0)
-            toolBar_->addSeparator();
-        else
-            toolBar_->addAction(router_.Action(id));
-    }
+    int lastGroup = 0;
+    for (const ActionRow& row : ActionTable())
+        if (row.toolbarGroup != 0)
+            AddGrouped(toolBar_, router_.Action(row.id), row.toolbarGroup, lastGroup);
     addToolBar(Qt::TopToolBarArea, toolBar_);
 }
 
@@ -323,35 +284,41 @@ std::vector<ICommandTarget*> CMainFrame::Route() const
     return targets;
 }
 
-bool CMainFrame::Enabled(int id) const
+bool CMainFrame::Allows(EnableRule rule) const
 {
     bool running = slideShow_.IsRunning();
     bool loading = document_.IsLoading();
     int count = document_.GetEntryCount();
-    switch (id) {
-    case ID_FILE_SAVE:
-    case ID_FILE_SAVE_AS:
-    case ID_ADD_IMAGE:
-    case ID_ADD_FOLDER:
-        return !running && !loading;
-    case ID_REMOVE_IMAGE:
-    case ID_REMOVE_ALL:
-        return !running && !loading && count > 0;
-    case ID_COPY: {
+    switch (rule) {
+    case EnableRule::kAlways: return true;
+    case EnableRule::kOutsideShow: return !running;
+    case EnableRule::kIdle: return !running && !loading;
+    case EnableRule::kIdleWithPictures: return !running && !loading && count > 0;
+    case EnableRule::kWithPictures: return !running && count > 0;
+    case EnableRule::kPictureShown: {
         const CDisplayBitmap* picture = document_.GetCurrentPicture();
         return !running && picture != nullptr && !picture->IsBlank();
     }
-    case ID_SLIDESHOW_START:
-        return !running && count > 1;
-    case ID_SLIDESHOW_STOP:
-        return running && count > 1;
-    case ID_NEXT_PICTURE:
-    case ID_PREV_PICTURE:
-        return !running && count > 0;
-    default:
-        if (IsRecentFileCommand(id))
-            return !running && !recentFiles_.GetEntries().empty() && !recentFiles_.GetEntries().front().empty();
-        return !running;
+    case EnableRule::kShowCanStart: return !running && count > 1;
+    case EnableRule::kShowCanStop: return running && count > 1;
+    case EnableRule::kRecentFiles:
+        return !running && !recentFiles_.GetEntries().empty() && !recentFiles_.GetEntries().front().empty();
+    }
+    return false;
+}
+
+bool CMainFrame::IsChecked(int id, const ActionRow& row) const
+{
+    if (row.option != nullptr)
+        return options_.*row.option;
+    if (IsIntervalCommand(id))
+        return IntervalSeconds(id) == options_.slideShowSeconds;
+    switch (id) {
+    case ID_VIEW_TOOLBAR: return toolBar_->isVisible();
+    case ID_VIEW_STATUS_BAR: return statusBar_->isVisible();
+    case ID_FULL_SCREEN: return windowed_.has_value();
+    case ID_ZOOM: return pictureView_->IsZoomCommandOn();
+    default: return false;
     }
 }
 
@@ -367,63 +334,16 @@ bool CMainFrame::OnUpdateCommand(CCmdUI& ui)
     case ID_INDICATOR_IMAGE_INFO:
         ui.SetText(QString());
         return true;
-    case ID_VIEW_TOOLBAR:
-        ui.SetCheck(toolBar_->isVisible());
-        return true;
-    case ID_VIEW_STATUS_BAR:
-        ui.SetCheck(statusBar_->isVisible());
-        return true;
-    case ID_APP_EXIT:
-    case ID_NEXT_PANE:
-    case ID_PREV_PANE:
-        return true;
-    case ID_FULL_SCREEN:
-        ui.SetCheck(windowed_.has_value());
-        return true;
-    case ID_NEXT_PICTURE:
-    case ID_PREV_PICTURE:
-        ui.Enable(Enabled(id));
-        return true;
-    case ID_ZOOM:
-        ui.Enable(Enabled(id));
-        ui.SetCheck(pictureView_->IsZoomCommandOn());
-        return true;
-    case ID_VIEW_FIT_ON_OPEN:
-    case ID_VIEW_SMOOTH_REDUCTION:
-    case ID_VIEW_ALPHA_CHECKERBOARD:
-        ui.Enable(Enabled(id));
-        ui.SetCheck(id == ID_VIEW_FIT_ON_OPEN        ? options_.fitOnOpen
-                    : id == ID_VIEW_SMOOTH_REDUCTION ? options_.smoothReduction
-                                                     : options_.alphaCheckerboard);
-        return true;
-    case ID_ZOOM_IN:
-    case ID_ZOOM_OUT:
-    case ID_ZOOM_ACTUAL_SIZE:
-    case ID_ZOOM_FIT:
-    case ID_ADD_IMAGE:
-    case ID_ADD_FOLDER:
-    case ID_REMOVE_IMAGE:
-    case ID_REMOVE_ALL:
-    case ID_COPY:
-    case ID_SLIDESHOW_START:
-    case ID_SLIDESHOW_STOP:
-    case ID_FILE_NEW:
-    case ID_FILE_OPEN:
-    case ID_FILE_SAVE:
-    case ID_FILE_SAVE_AS:
-    case ID_APP_ABOUT:
-        ui.Enable(Enabled(id));
-        return true;
     default:
-        if (IsIntervalCommand(id)) {
-            ui.SetCheck(IntervalSeconds(id) == options_.slideShowSeconds);
-            return true;
-        }
-        if (!IsRecentFileCommand(id))
-            return false;
-        ui.Enable(Enabled(id));
-        return true;
+        break;
     }
+    const ActionRow* row = FindActionRow(id);
+    if (row == nullptr)
+        return false;
+    ui.Enable(Allows(row->enable));
+    if (row->checkable)
+        ui.SetCheck(IsChecked(id, *row));
+    return true;
 }
 
 bool CMainFrame::OnCommand(int id)
@@ -460,11 +380,12 @@ bool CMainFrame::OnViewCommand(int id)
     case ID_ZOOM_OUT: pictureView_->ZoomOutStep(); return true;
     case ID_ZOOM_ACTUAL_SIZE: pictureView_->ZoomToActualSize(); return true;
     case ID_ZOOM_FIT: pictureView_->ZoomToFit(); return true;
-    case ID_VIEW_FIT_ON_OPEN: options_.fitOnOpen = !options_.fitOnOpen; break;
-    case ID_VIEW_SMOOTH_REDUCTION: options_.smoothReduction = !options_.smoothReduction; break;
-    case ID_VIEW_ALPHA_CHECKERBOARD: options_.alphaCheckerboard = !options_.alphaCheckerboard; break;
-    default: return false;
+    default: break;
     }
+    const ActionRow* row = FindActionRow(id);
+    if (row == nullptr || row->option == nullptr)
+        return false;
+    options_.*row->option = !(options_.*row->option);
     ApplyViewOptions();
     return true;
 }

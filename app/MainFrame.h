@@ -3,9 +3,12 @@
 #include <QFrame>
 #include <QMainWindow>
 #include <QPalette>
+#include <map>
 #include <optional>
 #include <vector>
 
+#include "app/ActionTable.h"
+#include "app/AddPictures.h"
 #include "app/SlideShow.h"
 #include "app/ViewerOptions.h"
 #include "document/DocumentLinks.h"
@@ -31,7 +34,11 @@ class QToolBar;
 // an add. Full screen shows the picture view alone on black; Esc leaves it and
 // stops a slide show. Picture files and folders dropped on the window are
 // added as Add adds them; one collection file dropped is opened.
-class CMainFrame : public QMainWindow, public ICommandTarget, public IProgressFrame, public IInterfaceThread {
+class CMainFrame : public QMainWindow,
+                   public ICommandTarget,
+                   public IProgressFrame,
+                   public IInterfaceThread,
+                   public IAddPicturesHost {
 public:
     // Commands the frame does not handle go on to `document` and `application`.
     CMainFrame(CKiroDoc& document, CSingleDocTemplate& docTemplate, CRecentFileList& recentFiles,
@@ -67,8 +74,9 @@ public:
     // The folder the picture dialogs open in: where the file dialog of Add
     // ended last, the current folder at first. Nothing changes the process's
     // current folder, which relative paths are taken against.
-    const QString& PictureFolder() const { return pictureFolder_; }
-    void SetPictureFolder(const QString& folder) { pictureFolder_ = folder; }
+    const QString& PictureFolder() const override { return pictureFolder_; }
+    void SetPictureFolder(const QString& folder) override { pictureFolder_ = folder; }
+    QWidget* DialogOwner() override { return this; }
 
     // The smallest size: two fifths of the largest a window may be dragged to.
     static QSize MinimumTrackingSize(QSize maximumTrackingSize);
@@ -97,11 +105,19 @@ private:
     void CreateToolBar();
     bool CreateStatusBar();
     void CreateViews();
-    QAction* MakeAction(int id, const QString& text, const QKeySequence& shortcut = {});
+    // A menu being built and the group of its last item.
+    struct MenuBuild {
+        QMenu* menu = nullptr;
+        int lastGroup = 0;
+    };
+    QAction* MakeAction(int id, const ActionRow& row);
+    QMenu* MenuFor(Menu place, std::map<Menu, MenuBuild>& built);
+    void AddRecentFileItems(QMenu* menu, const ActionRow& row, int& lastGroup);
     void RebuildRecentFileMenu();
     void SwitchPane(bool forward);
     std::vector<ICommandTarget*> Route() const;
-    bool Enabled(int id) const;
+    bool Allows(EnableRule rule) const;
+    bool IsChecked(int id, const ActionRow& row) const;
 
     void OnCopy();
     void OnRemoveImage();
@@ -113,7 +129,6 @@ private:
     int OnPaletteChanged();
 
     // Picture stepping, full screen, Esc and the slide show's interval.
-    void CreateViewingActions();
     void StepPicture(int step);
     void SetFullScreen(bool on);
     void EnterFullScreen();

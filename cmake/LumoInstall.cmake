@@ -41,6 +41,10 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(data ${PROJECT_SOURCE_DIR}/data)
 install(TARGETS lumo lumopic RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The metafile drawing, which both programs load from here the first time they draw a metafile.
+if(LUMO_METAFILE_MODULE)
+    install(TARGETS lumo_metafile_player LIBRARY DESTINATION ${LUMO_METAFILE_MODULE_DIR})
+endif()
 install(FILES ${data}/${LUMO_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(DIRECTORY ${LUMO_ICON_THEME}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor
     FILES_MATCHING PATTERN "*.png" PATTERN "*.svg")

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <utility>
 
 // What the collection document calls in the layers above it. Each link is
 // optional: with none set, nothing is called.
@@ -30,6 +31,24 @@ public:
     virtual void SetProgressTotal(int total) = 0;
     virtual void StepProgress() = 0;
     virtual void EndProgress() = 0;
+};
+
+// Progress shown on a frame from the scope's making to its end, so that a
+// step that throws never leaves the progress display up. A scope may be
+// handed on (moved) to whatever finishes the work.
+class CProgressScope {
+public:
+    explicit CProgressScope(IProgressFrame& frame) : frame_(&frame) { frame.BeginProgress(); }
+    CProgressScope(CProgressScope&& other) noexcept : frame_(std::exchange(other.frame_, nullptr)) {}
+    CProgressScope& operator=(CProgressScope&&) = delete;
+    ~CProgressScope()
+    {
+        if (frame_ != nullptr)
+            frame_->EndProgress();
+    }
+
+private:
+    IProgressFrame* frame_;
 };
 
 // The interface thread's event queue: Post runs `call` there later, after the

@@ -129,15 +129,16 @@ void CKiroDoc::AppendEntry(const std::string& path, std::shared_ptr<const gdi::C
 void CKiroDoc::StartAdding(std::vector<std::string> paths)
 {
     StopLoading();
-    Progress().BeginProgress();
+    CProgressScope progress(Progress());
     progressTotal_ = 0;
-    StartLoad(LoadKind::Add,
+    StartLoad(LoadKind::Add, std::move(progress),
               [feed = AddedFiles(std::move(paths))](CThumbnailLoader& loader) mutable { loader.Start(std::move(feed)); });
 }
 
-void CKiroDoc::StartLoad(LoadKind kind, std::function<void(CThumbnailLoader&)> start)
+void CKiroDoc::StartLoad(LoadKind kind, CProgressScope progress, std::function<void(CThumbnailLoader&)> start)
 {
     load_ = std::make_unique<CThumbnailLoader>(loaderOptions_, [this] { RequestTake(); });
+    loadProgress_.emplace(std::move(progress));
     pendingStart_ = std::move(start);
     loadKind_ = kind;
     if (interfaceThread_ != nullptr)
@@ -163,7 +164,7 @@ void CKiroDoc::StopLoading()
     pendingStart_ = nullptr;
     if (loaderOptions_.store != nullptr)
         loaderOptions_.store->Flush();
-    Progress().EndProgress();
+    loadProgress_.reset();
 }
 
 void CKiroDoc::SetInterfaceThread(IInterfaceThread* thread)
@@ -186,6 +187,16 @@ void CKiroDoc::RequestTake()
 }
 
 void CKiroDoc::TakeLoadedEntries()
+{
+    try {
+        TakeLoadedBatch();
+    } catch (...) {
+        StopLoading();
+        throw;
+    }
+}
+
+void CKiroDoc::TakeLoadedBatch()
 {
     if (!load_)
         return;
@@ -341,19 +352,13 @@ void CKiroDoc::StoreEntries(CArchive& archive) const
 
 void CKiroDoc::LoadEntries(CArchive& archive)
 {
-    Progress().BeginProgress();
-    std::vector<std::string> paths;
-    try {
-        int count = ParseEntryCount(archive.ReadString());
-        // Every record takes at least one byte: a count beyond that cannot be met.
-        if (count > 0 && static_cast<uint64_t>(count) > archive.GetRemaining())
-            throw CArchiveException("the count promises more records than the file holds");
-        Progress().SetProgressTotal(count);
-        paths = ReadEntryPaths(archive, count);
-    } catch (...) {
-        Progress().EndProgress();
-        throw;
-    }
+    CProgressScope progress(Progress());
+    int count = ParseEntryCount(archive.ReadString());
+    // Every record takes at least one byte: a count beyond that cannot be met.
+    if (count > 0 && static_cast<uint64_t>(count) > archive.GetRemaining())
+        throw CArchiveException("the count promises more records than the file holds");
+    Progress().SetProgressTotal(count);
+    std::vector<std::string> paths = ReadEntryPaths(archive, count);
     progressTotal_ = static_cast<int>(paths.size());
-    StartLoad(LoadKind::Open, [paths = std::move(paths)](CThumbnailLoader& loader) { loader.Start(paths); });
+    StartLoad(LoadKind::Open, std::move(progress), [paths = std::move(paths)](CThumbnailLoader& loader) { loader.Start(paths); });
 }

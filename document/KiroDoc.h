@@ -3,6 +3,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -113,12 +114,14 @@ private:
     void StoreEntries(CArchive& archive) const;
     void LoadEntries(CArchive& archive);
     void AppendEntry(const std::string& path, std::shared_ptr<const gdi::CDibSection> thumbnail);
-    // Starts a load whose progress display is open; `start` hands the loader its paths.
-    void StartLoad(LoadKind kind, std::function<void(CThumbnailLoader&)> start);
+    // Starts a load that shows `progress` until it stops; `start` hands the loader its paths.
+    void StartLoad(LoadKind kind, CProgressScope progress, std::function<void(CThumbnailLoader&)> start);
     // Asks, from any thread, for TakeLoadedEntries on the interface thread.
     void RequestTake();
-    // Appends one batch of finished entries; ends the load after its last.
+    // Appends one batch of finished entries; ends the load after its last or
+    // when taking them throws.
     void TakeLoadedEntries();
+    void TakeLoadedBatch();
     // The progress total follows the number of paths the load has been offered.
     void FollowOfferedCount();
     IProgressFrame& Progress() const;
@@ -133,6 +136,7 @@ private:
 
     ThumbnailLoaderOptions loaderOptions_;
     std::unique_ptr<CThumbnailLoader> load_;
+    std::optional<CProgressScope> loadProgress_;
     std::function<void(CThumbnailLoader&)> pendingStart_;
     LoadKind loadKind_ = LoadKind::Open;
     int progressTotal_ = 0;

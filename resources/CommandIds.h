@@ -33,6 +33,14 @@ enum CommandId : int {
     ID_INTERVAL_5 = 32846,
     ID_INTERVAL_10 = 32847,
 
+    // The titles of the menus, and the File menu's line for an empty recently used list.
+    IDS_MENU_FILE = 32860,
+    IDS_MENU_IMAGE = 32861,
+    IDS_MENU_INTERVALS = 32862,
+    IDS_MENU_VIEW = 32863,
+    IDS_MENU_HELP = 32864,
+    IDS_NO_RECENT_FILES = 32865,
+
     // How the picture view shows pictures: zoom steps and display options.
     ID_ZOOM_IN = 32820,
     ID_ZOOM_OUT = 32821,

@@ -14,6 +14,13 @@ const QHash<int, QString>& Table()
         {AFX_IDS_IDLEMESSAGE, QStringLiteral("ﾚﾃﾞｨ")},
         {AFX_IDS_ALLFILTER, QStringLiteral("すべてのﾌｧｲﾙ (*.*)")},
 
+        {IDS_MENU_FILE, QStringLiteral("ﾌｧｲﾙ(&F)")},
+        {IDS_MENU_IMAGE, QStringLiteral("画像(&I)")},
+        {IDS_MENU_INTERVALS, QStringLiteral("ｽﾗｲﾄﾞｼｮｳの間隔(&I)")},
+        {IDS_MENU_VIEW, QStringLiteral("表示(&V)")},
+        {IDS_MENU_HELP, QStringLiteral("ﾍﾙﾌﾟ(&H)")},
+        {IDS_NO_RECENT_FILES, QStringLiteral("最近使ったﾌｧｲﾙ")},
+
         {ID_ZOOM, QStringLiteral("画像をｽﾞｰﾑ\nｽﾞｰﾑ(Ctrl+M)")},
         {ID_INDICATOR_ZOOM, QStringLiteral("1:2.34")},
         {ID_INDICATOR_X, QStringLiteral("0123")},
@@ -85,7 +92,50 @@ const QHash<int, QString>& Table()
     return table;
 }
 
+const QHash<int, QString>& MenuTexts()
+{
+    static const QHash<int, QString> texts = {
+        {ID_FILE_NEW, QStringLiteral("新規作成(&N)\tCtrl+N")},
+        {ID_FILE_OPEN, QStringLiteral("開く(&O)...\tCtrl+O")},
+        {ID_FILE_SAVE, QStringLiteral("上書き保存(&S)\tCtrl+S")},
+        {ID_FILE_SAVE_AS, QStringLiteral("名前を付けて保存(&A)...")},
+        {ID_APP_EXIT, QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)")},
+        {ID_ADD_IMAGE, QStringLiteral("追加(&A)...\tCtrl+A")},
+        {ID_ADD_FOLDER, QStringLiteral("ﾌｫﾙﾀﾞから追加(&F)\tCtrl+L")},
+        {ID_REMOVE_IMAGE, QStringLiteral("削除(&R)\tDEL")},
+        {ID_REMOVE_ALL, QStringLiteral("全て削除(&M)\tCtrl+DEL")},
+        {ID_ZOOM, QStringLiteral("ｽﾞｰﾑ(&Z)\tCtrl+M")},
+        {ID_COPY, QStringLiteral("ｺﾋﾟｰ(&C)\tCtrl+C")},
+        {ID_SLIDESHOW_START, QStringLiteral("ｽﾗｲﾄﾞｼｮｳ開始(&S)\tF5")},
+        {ID_SLIDESHOW_STOP, QStringLiteral("ｽﾗｲﾄﾞｼｮｳ中止(&T)\tCtrl+T")},
+        {ID_INTERVAL_1, QStringLiteral("1秒(&1)")},
+        {ID_INTERVAL_2, QStringLiteral("2秒(&2)")},
+        {ID_INTERVAL_3, QStringLiteral("3秒(&3)")},
+        {ID_INTERVAL_5, QStringLiteral("5秒(&5)")},
+        {ID_INTERVAL_10, QStringLiteral("10秒(&0)")},
+        {ID_NEXT_PICTURE, QStringLiteral("次の画像(&N)\tSpace")},
+        {ID_PREV_PICTURE, QStringLiteral("前の画像(&P)\tBackspace")},
+        {ID_VIEW_TOOLBAR, QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)")},
+        {ID_VIEW_STATUS_BAR, QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰ(&S)")},
+        {ID_ZOOM_IN, QStringLiteral("拡大(&I)\t+")},
+        {ID_ZOOM_OUT, QStringLiteral("縮小(&O)\t-")},
+        {ID_ZOOM_ACTUAL_SIZE, QStringLiteral("原寸(&A)\t0")},
+        {ID_ZOOM_FIT, QStringLiteral("ｳｨﾝﾄﾞｳに合わせる(&W)\t*")},
+        {ID_VIEW_FIT_ON_OPEN, QStringLiteral("開くときｳｨﾝﾄﾞｳに合わせる(&P)")},
+        {ID_VIEW_SMOOTH_REDUCTION, QStringLiteral("なめらかに縮小(&M)")},
+        {ID_VIEW_ALPHA_CHECKERBOARD, QStringLiteral("透明部分を市松模様で表示(&K)")},
+        {ID_FULL_SCREEN, QStringLiteral("全画面表示(&F)\tF11")},
+        {ID_APP_ABOUT, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)...")},
+    };
+    return texts;
+}
+
 }  // namespace
+
+QString MenuText(int id)
+{
+    return MenuTexts().value(id);
+}
 
 QString LoadString(int id)
 {

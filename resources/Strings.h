@@ -7,6 +7,9 @@
 QString LoadString(int id);
 bool HasString(int id);
 
+// The text of command `id`'s menu item: its name, a tab and its key.
+QString MenuText(int id);
+
 // The status-line part and the tooltip part of a command prompt.
 QString PromptStatusText(int id);
 QString PromptTooltip(int id);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "platform/framework/Profile.h"
+#include "platform/framework/ProfileStore.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ void CRecentFileList::Remove(int index)
         entries_.erase(entries_.begin() + index);
 }
 
-void CRecentFileList::ReadList(const CProfile& profile)
+void CRecentFileList::ReadList(const IProfileStore& profile)
 {
     entries_.clear();
     for (int i = 0; i < size_; ++i) {
@@ -40,7 +40,7 @@ void CRecentFileList::ReadList(const CProfile& profile)
     }
 }
 
-void CRecentFileList::WriteList(CProfile& profile) const
+void CRecentFileList::WriteList(IProfileStore& profile) const
 {
     profile.RemoveSection(kSection);
     for (size_t i = 0; i < entries_.size(); ++i)

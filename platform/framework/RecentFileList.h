@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-class CProfile;
+class IProfileStore;
 
 // The recently used files, most recent first, at most `size` of them, kept in
 // the profile's section "Recent File List" as "File1", "File2" ….
@@ -20,8 +20,8 @@ public:
     const std::vector<std::string>& GetEntries() const { return entries_; }
     int GetSize() const { return size_; }
 
-    void ReadList(const CProfile& profile);
-    void WriteList(CProfile& profile) const;
+    void ReadList(const IProfileStore& profile);
+    void WriteList(IProfileStore& profile) const;
 
 private:
     int size_;

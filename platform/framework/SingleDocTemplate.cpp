@@ -3,11 +3,11 @@
 #include "platform/framework/Document.h"
 #include "platform/framework/FrameworkTexts.h"
 #include "platform/framework/FullPath.h"
-#include "platform/framework/Profile.h"
+#include "platform/framework/ProfileStore.h"
 #include "platform/framework/RecentFileList.h"
 
 CSingleDocTemplate::CSingleDocTemplate(CDocument& document, IFrameworkUi& ui, CRecentFileList& recentFiles,
-                                       CProfile* profile, DocumentTemplateStrings strings)
+                                       IProfileStore* profile, DocumentTemplateStrings strings)
     : document_(document), ui_(ui), recentFiles_(recentFiles), profile_(profile), strings_(std::move(strings))
 {
     document_.SetMessageSink(&ui_);

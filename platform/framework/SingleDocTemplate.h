@@ -5,7 +5,7 @@
 #include "platform/framework/FrameworkUi.h"
 
 class CDocument;
-class CProfile;
+class IProfileStore;
 class CRecentFileList;
 
 // What the document template says about its files.
@@ -24,7 +24,7 @@ struct DocumentTemplateStrings {
 class CSingleDocTemplate {
 public:
     // `profile` may be null: the recently used list is then kept in memory only.
-    CSingleDocTemplate(CDocument& document, IFrameworkUi& ui, CRecentFileList& recentFiles, CProfile* profile,
+    CSingleDocTemplate(CDocument& document, IFrameworkUi& ui, CRecentFileList& recentFiles, IProfileStore* profile,
                        DocumentTemplateStrings strings = {});
 
     bool OnFileNew();
@@ -53,6 +53,6 @@ private:
     CDocument& document_;
     IFrameworkUi& ui_;
     CRecentFileList& recentFiles_;
-    CProfile* profile_;
+    IProfileStore* profile_;
     DocumentTemplateStrings strings_;
 };

@@ -1,9 +1,7 @@
 #include "platform/metafile/GuiApplication.h"
 
-#include <QFontDatabase>
 #include <QGuiApplication>
 
-#include "platform/metafile/Metafile.h"
 
 namespace metafile {
 
@@ -44,12 +42,6 @@ bool EnsureGuiApplication()
     // Lives as long as the process; whoever needs it later finds it as the instance.
     static QGuiApplication* application = MakeApplication();
     return application != nullptr;
-}
-
-void PrepareTextDrawing()
-{
-    if (EnsureGuiApplication())
-        QFontDatabase::families();
 }
 
 }  // namespace metafile

@@ -1,5 +1,6 @@
 #include <QTest>
 
+#include "app/StyledStatusBar.h"
 #include "resources/CommandIds.h"
 #include "tests/app/ViewerFixture.h"
 #include "tests/support/BmpWriter.h"
@@ -86,4 +87,14 @@ TEST_F(ViewerTest, EscOrClosingTheWindowStopsAnAddKeepingWhatWasAdded)
     EXPECT_EQ(tally.alive, 0);
     QCoreApplication::processEvents();
     EXPECT_EQ(Document().GetEntryCount(), made);
+}
+
+TEST_F(ViewerTest, AnAddThatFailsTakesDownItsProgressBar)
+{
+    Document().SetLoaderOptions({[]() -> std::unique_ptr<CPictureDecoder> { throw std::runtime_error("no decoder"); }});
+    Document().StartAdding({WritePicture("a", 4, 3, 0xFF0000)});
+    ASSERT_NE(Frame().StatusBar()->GetPaneInfo(0).Control(), nullptr);
+    EXPECT_THROW(Document().FinishLoading(), std::runtime_error);
+    EXPECT_EQ(Frame().StatusBar()->GetPaneInfo(0).Control(), nullptr);
+    EXPECT_FALSE(Document().IsLoading());
 }

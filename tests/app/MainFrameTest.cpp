@@ -5,12 +5,15 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTest>
 #include <QToolBar>
 #include <filesystem>
 
+#include "app/ActionTable.h"
 #include "app/StyledStatusBar.h"
 #include "resources/CommandIds.h"
+#include "resources/Strings.h"
 #include "tests/app/ViewerFixture.h"
 #include "views/KiroView.h"
 #include "views/ThumbnailView.h"
@@ -24,6 +27,15 @@ QStringList ActionTexts(const QMenu* menu)
         if (action->isVisible() || action->isSeparator())
             texts.push_back(action->isSeparator() ? QStringLiteral("-") : action->text());
     return texts;
+}
+
+// The actions of `menu` and of the menus inside it.
+QList<QAction*> MenuActions(const QMenu* menu)
+{
+    QList<QAction*> actions;
+    for (QAction* action : menu->actions())
+        actions += action->menu() != nullptr ? MenuActions(action->menu()) : QList<QAction*> {action};
+    return actions;
 }
 
 }  // namespace
@@ -56,6 +68,36 @@ TEST_F(ViewerTest, MenusCarryTheirTextsInOrder)
     EXPECT_EQ(file.first(), QStringLiteral("新規作成(&N)\tCtrl+N"));
     EXPECT_EQ(file.last(), QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
     EXPECT_TRUE(file.contains(QStringLiteral("最近使ったﾌｧｲﾙ")));
+}
+
+TEST_F(ViewerTest, EveryCommandReachesItsTextsKeyMenuAndToolbar)
+{
+    QList<QAction*> inMenus;
+    for (QAction* menu : Frame().menuBar()->actions())
+        inMenus += MenuActions(menu->menu());
+    QList<QKeySequence> keys;
+    for (QShortcut* shortcut : Frame().findChildren<QShortcut*>())
+        keys.push_back(shortcut->key());
+    for (const ActionRow& row : ActionTable()) {
+        for (int id = row.id; id < row.id + row.count; ++id) {
+            QAction* action = Frame().Router().Action(id);
+            ASSERT_NE(action, nullptr) << id;
+            EXPECT_EQ(action->text(), MenuText(id)) << id;
+            EXPECT_EQ(action->statusTip(), PromptStatusText(id)) << id;
+            EXPECT_EQ(action->isCheckable(), row.checkable) << id;
+            EXPECT_EQ(inMenus.contains(action), row.menu != Menu::kNone) << id;
+            EXPECT_EQ(Frame().ToolBar()->actions().contains(action), row.toolbarGroup != 0) << id;
+        }
+        if (row.shortcut.isEmpty())
+            continue;
+        EXPECT_TRUE(keys.contains(row.shortcut)) << row.id;
+        // The key a menu item names is the key that runs it.
+        if (row.menu != Menu::kNone) {
+            EXPECT_EQ(MenuText(row.id).section(QLatin1Char('\t'), 1).toUpper(),
+                      row.shortcut.toString(QKeySequence::PortableText).toUpper())
+                << row.id;
+        }
+    }
 }
 
 TEST_F(ViewerTest, ToolbarHasFifteenItemsWithSaveAsThird)
