@@ -482,11 +482,11 @@ private:
         return (format_ == SAMPLEFORMAT_UINT || format_ == SAMPLEFORMAT_INT) && bits_ >= 1 && bits_ <= 32;
     }
 
-    // What neither reader takes is refused with the RGBA reader's reason.
+    // What neither reader takes is refused as the RGBA reader refuses it.
     void CheckHeader() const
     {
         if (TIFFIsTiled(tiff_) || !SamplesConvertible() || ColorSamples() == 0 || samples_ < ColorSamples())
-            ThrowDecodeError(PE_UNSUPPORTED_VARIANT,
+            ThrowDecodeError(PE_WRONG_SIGNATURE,
                              refusal_.empty() ? LibraryError(kCannotRead) : refusal_ + "\n");
         CheckPictureSize(width_, height_, 32);
     }
