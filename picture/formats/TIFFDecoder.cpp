@@ -483,9 +483,13 @@ private:
     }
 
     // What neither reader takes is refused as the RGBA reader refuses it.
+    // Extra samples beyond a few (alpha and the like) would only make the
+    // rows read large.
     void CheckHeader() const
     {
-        if (TIFFIsTiled(tiff_) || !SamplesConvertible() || ColorSamples() == 0 || samples_ < ColorSamples())
+        constexpr int kMostSamples = 8;
+        if (TIFFIsTiled(tiff_) || !SamplesConvertible() || ColorSamples() == 0 || samples_ < ColorSamples() ||
+            samples_ > kMostSamples)
             ThrowDecodeError(PE_WRONG_SIGNATURE,
                              refusal_.empty() ? LibraryError(kCannotRead) : refusal_ + "\n");
         CheckPictureSize(width_, height_, 32);
