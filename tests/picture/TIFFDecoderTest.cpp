@@ -1,5 +1,6 @@
 // TIFF pictures written by libtiff itself: the palette path for one sample of
-// up to 8 bits in strips, libtiff's RGBA reader for everything else.
+// up to 8 bits in strips, libtiff's RGBA reader for everything else, and the
+// decoder's own conversion for the samples that reader refuses.
 
 #include <gtest/gtest.h>
 
