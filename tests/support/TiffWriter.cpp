@@ -35,7 +35,8 @@ void SetTags(TIFF* tiff, const TiffImage& image)
     Check(TIFFSetField(tiff, TIFFTAG_COMPRESSION, image.compression), "the compression");
     Check(TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, image.planar), "the planar configuration");
     Check(TIFFSetField(tiff, TIFFTAG_ORIENTATION, image.orientation), "the orientation");
-    Check(TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, image.sampleFormat), "the sample format");
+    if (image.sampleFormat != SAMPLEFORMAT_UINT)
+        Check(TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, image.sampleFormat), "the sample format");
     if (image.sampleRange) {
         Check(TIFFSetField(tiff, TIFFTAG_SMINSAMPLEVALUE, (*image.sampleRange)[0]), "SMinSampleValue");
         Check(TIFFSetField(tiff, TIFFTAG_SMAXSAMPLEVALUE, (*image.sampleRange)[1]), "SMaxSampleValue");
