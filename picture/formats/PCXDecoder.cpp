@@ -181,7 +181,9 @@ private:
     // palette. The high nibble of byte 16 (the first palette byte) is the
     // background, index 0: one of the 16 CGA colours. Byte 19 (the second
     // entry's first byte) holds three flags in its top bits: bit 7, colour
-    // burst, set for a colour picture; bit 6, the palette: 0 gives green,
+    // burst, set for a colour picture (as PC Paintbrush writes it; ZSoft's
+    // description gives the opposite sense, which its files contradict);
+    // bit 6, the palette: 0 gives green,
     // red and brown, 1 cyan, magenta and light grey, for indices 1 to 3; bit
     // 5, intensity: the bright forms (light green, light red, yellow; light
     // cyan, light magenta, white). Without the colour-burst bit the header
