@@ -291,12 +291,11 @@ private:
     // Runs, absolute runs and escapes, line by line; whatever reaches past
     // the line is dropped. Delta escapes move the position right and up; a
     // delta past the last line ends the picture, like the end of bitmap.
-    // Pixels no code reaches keep index 0 (its colour at 32 bits).
+    // Pixels no code reaches keep their zero bytes: index 0, or black at 32
+    // bits (filling them with index 0's colour would make a few bytes of
+    // codes write a whole large picture).
     void DecodeRunLength()
     {
-        if (wantedDepth_ == 32)
-            for (int line = 0; line < bitmap_.GetHeight(); ++line)
-                std::fill_n(reinterpret_cast<BgraPixel*>(bitmap_.GetLines()[line]), header_.Width(), palette_[0]);
         CRunLengthInput input(source_);
         auto put = [this](int64_t x, int64_t row, uint8_t index) {
             PutIndex(LineOfFileRow(row), static_cast<int>(x), index);

@@ -287,7 +287,7 @@ TEST(BMPDecoder, Rle4RunsAlternateNibbles)
 }
 
 // A delta escape moves the position right and up; the pixels it skips keep
-// index 0 (its colour at 32 bits). Pixels a delta puts past the end of a line
+// index 0 (at 32 bits, black zero bytes). Pixels a delta puts past the end of a line
 // are dropped; a delta past the last line ends the picture, as the end of
 // bitmap does.
 TEST(BMPDecoder, RunLengthDeltasMoveThePosition)
@@ -317,8 +317,8 @@ TEST(BMPDecoder, RunLengthDeltasMoveThePosition)
 
         DecodeResult wide = Decode(image, 32);
         ASSERT_TRUE(wide.Ok()) << what << ": " << wide.text;
-        EXPECT_EQ(ColorAt(*wide.bitmap, 1, 0), OpaqueBgra(5, 6, 7)) << what;
-        EXPECT_EQ(ColorAt(*wide.bitmap, 2, 1), OpaqueBgra(5, 6, 7)) << what;
+        EXPECT_EQ(ColorAt(*wide.bitmap, 1, 0), (BgraPixel {0, 0, 0, 0})) << what;
+        EXPECT_EQ(ColorAt(*wide.bitmap, 2, 1), (BgraPixel {0, 0, 0, 0})) << what;
         EXPECT_EQ(ColorAt(*wide.bitmap, 3, 0), OpaqueBgra(10, 10, 10)) << what;
     }
 }
