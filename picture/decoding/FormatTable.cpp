@@ -76,10 +76,14 @@ bool IsGif(const FormatSignature& s)
     return HeaderBytes(s.header).Starts({'G', 'I', 'F', '8'});
 }
 
+// Classic TIFF (version 42), or BigTIFF (version 43, then the offset size 8
+// and a zero word).
 bool IsTiff(const FormatSignature& s)
 {
     HeaderBytes h(s.header);
-    return h.Starts({0x49, 0x49, 0x2A, 0x00}) || h.Starts({0x4D, 0x4D, 0x00, 0x2A});
+    return h.Starts({0x49, 0x49, 0x2A, 0x00}) || h.Starts({0x4D, 0x4D, 0x00, 0x2A}) ||
+           h.Starts({0x49, 0x49, 0x2B, 0x00, 0x08, 0x00, 0x00, 0x00}) ||
+           h.Starts({0x4D, 0x4D, 0x00, 0x2B, 0x00, 0x08, 0x00, 0x00});
 }
 
 bool IsPict(const FormatSignature& s)

@@ -74,27 +74,26 @@ private:
         WriteTrace(2, "Bitmap file signature found\n");
     }
 
-    // Info headers only: a core header is refused like any other short one.
+    // Info headers, OS/2 core headers and OS/2 2.x headers, read in their
+    // whole size; fields that a short header leaves out are 0.
     void ReadInfoHeader()
     {
+        uint64_t fieldBytes = gdi::DibHeaderFieldBytes(os::LoadLittleEndian<uint32_t>(source_.Peek(4)));
         std::optional<gdi::DibHeader> dib =
-            gdi::ReadDibHeader(os::CByteReader(source_.Read(gdi::kDibInfoHeaderSize), gdi::kDibInfoHeaderSize));
-        if (!dib || dib->Core())
+            gdi::ReadDibHeader(os::CByteReader(source_.Peek(fieldBytes), fieldBytes));
+        if (!dib)
             ThrowDecodeError(PE_FORMAT_ERROR, "Bitmap decoder: BITMAPINFOHEADER has wrong size.");
         header_.dib = *dib;
+        const uint8_t* whole = source_.Read(dib->size);
         WriteTrace(2, "Bitmap header is ok.\n");
-        consumed_ = kFileHeaderSize + gdi::kDibInfoHeaderSize;
+        consumed_ = kFileHeaderSize + uint64_t {dib->size};
 
         // Longer headers (V2 to V5) carry the bit-field masks inside; the colour
         // table follows the whole header.
-        if (dib->size > gdi::kDibInfoHeaderSize) {
-            uint32_t rest = dib->size - gdi::kDibInfoHeaderSize;
-            const uint8_t* extra = source_.Read(rest);
-            masksRead_ = gdi::DibMasksOffset(dib->size, 3) == gdi::kDibInfoHeaderSize;
-            if (masksRead_)
-                ReadMasks(extra);
-            consumed_ += rest;
-        }
+        masksRead_ = dib->size > gdi::kDibInfoHeaderSize &&
+                     gdi::DibMasksOffset(dib->size, 3) == gdi::kDibInfoHeaderSize;
+        if (masksRead_)
+            ReadMasks(whole + gdi::kDibInfoHeaderSize);
     }
 
     // The red, green and blue masks at `bytes`, which hold them.
@@ -120,14 +119,16 @@ private:
     {
         if (header_.BitsPerPixel() <= 8) {
             WriteTrace(3, "Reading palette.\n");
-            uint32_t used = header_.dib.colorsUsed;
-            uint64_t entries = used != 0 ? used : uint64_t {1} << header_.BitsPerPixel();
-            const uint8_t* table = source_.Read(static_cast<size_t>(entries * 4));
+            uint64_t entries = ColorTableEntries();
+            uint64_t entrySize = header_.dib.Core() ? 3 : 4;
+            const uint8_t* table = source_.Read(static_cast<size_t>(entries * entrySize));
             palette_ = std::make_unique<BgraPixel[]>(256);
             std::fill_n(palette_.get(), 256, BgraPixel {0, 0, 0, 255});
-            for (size_t i = 0; i < std::min<uint64_t>(entries, 256); ++i)
-                palette_[i] = {table[4 * i], table[4 * i + 1], table[4 * i + 2], 255};
-            consumed_ += entries * 4;
+            for (size_t i = 0; i < std::min<uint64_t>(entries, 256); ++i) {
+                const uint8_t* entry = table + entrySize * i;
+                palette_[i] = {entry[0], entry[1], entry[2], 255};
+            }
+            consumed_ += entries * entrySize;
         } else if (header_.HasMasks() && !masksRead_) {
             ReadMasks(source_.Read(12));
             consumed_ += 12;
@@ -136,6 +137,18 @@ private:
                 consumed_ += 4;
             }
         }
+    }
+
+    // The colours-used count, or as many as the depth allows. Core headers
+    // have no count: their table ends where the pixels start, if that comes
+    // first.
+    uint64_t ColorTableEntries() const
+    {
+        uint32_t used = header_.dib.colorsUsed;
+        uint64_t entries = used != 0 ? used : uint64_t {1} << header_.BitsPerPixel();
+        if (header_.dib.Core() && header_.pixelOffset > consumed_)
+            entries = std::min<uint64_t>(entries, (header_.pixelOffset - consumed_) / 3);
+        return entries;
     }
 
     void SkipToPixels()
@@ -276,18 +289,19 @@ private:
     }
 
     // Runs, absolute runs and escapes, line by line; whatever reaches past
-    // the line is dropped. Lines never reached keep their zero bytes. Delta
-    // escapes are refused.
+    // the line is dropped. Delta escapes move the position right and up; a
+    // delta past the last line ends the picture, like the end of bitmap.
+    // Pixels no code reaches keep their zero bytes: index 0, or black at 32
+    // bits (filling them with index 0's colour would make a few bytes of
+    // codes write a whole large picture).
     void DecodeRunLength()
     {
         CRunLengthInput input(source_);
         auto put = [this](int64_t x, int64_t row, uint8_t index) {
             PutIndex(LineOfFileRow(row), static_cast<int>(x), index);
         };
-        gdi::RunLengthEnd end = gdi::WalkRunLength(input, header_.BitsPerPixel() == 4, header_.Width(),
-                                                   header_.dib.Rows(), gdi::DeltaEscapes::Refuse, put);
-        if (end == gdi::RunLengthEnd::DeltaRefused)
-            ThrowDecodeError(PE_UNSUPPORTED, "Encountered delta escape.");
+        gdi::WalkRunLength(input, header_.BitsPerPixel() == 4, header_.Width(), header_.dib.Rows(),
+                           gdi::DeltaEscapes::Follow, put);
     }
 
     CPictureBitmap& bitmap_;

@@ -19,8 +19,16 @@ constexpr int kPaletteSize = 256;
 constexpr int64_t kPaletteBytes = 3 * kPaletteSize;
 constexpr int kLongestRun = 63;
 
+// The 16 colours of the CGA (and of every later PC adapter's text modes),
+// as 0xRRGGBB: black, blue, green, cyan, red, magenta, brown, light grey,
+// and their bright forms.
+constexpr uint32_t kCgaColors[16] = {0x000000, 0x0000AA, 0x00AA00, 0x00AAAA, 0xAA0000, 0xAA00AA,
+                                     0xAA5500, 0xAAAAAA, 0x555555, 0x5555FF, 0x55FF55, 0x55FFFF,
+                                     0xFF5555, 0xFF55FF, 0xFFFF55, 0xFFFFFF};
+
 struct PcxHeader {
     uint8_t manufacturer = 0;
+    uint8_t version = 0;
     uint8_t encoding = 0;
     uint8_t bitsPerPixel = 0;
     uint16_t xMin = 0;
@@ -37,6 +45,12 @@ struct PcxHeader {
     uint64_t ImageBytes() const { return RowBytes() * static_cast<uint64_t>(Height()); }
     bool IsTrueColor() const { return bitsPerPixel == 8 && planes == 3; }
     bool HasVgaPalette() const { return bitsPerPixel == 8 && planes == 1; }
+    // Version 2 (2.8 with palette information) and 5 (3.0 and later) carry
+    // palette information; CGA pictures are 2 bits in one plane.
+    bool IsCgaFourColor() const
+    {
+        return bitsPerPixel == 2 && planes == 1 && (version == 2 || version == 5);
+    }
 };
 
 BgraPixel RgbAt(const uint8_t* rgb)
@@ -66,7 +80,7 @@ private:
     void ReadHeader()
     {
         header_.manufacturer = source_.ReadU8();
-        source_.Skip(1);  // version
+        header_.version = source_.ReadU8();
         header_.encoding = source_.ReadU8();
         header_.bitsPerPixel = source_.ReadU8();
         header_.xMin = source_.ReadU16LE();
@@ -158,7 +172,35 @@ private:
         } else if (header_.bitsPerPixel == 1 && header_.planes == 1) {
             palette_[0] = OpaqueBgra(0, 0, 0);
             palette_[1] = OpaqueBgra(255, 255, 255);
+        } else if (header_.IsCgaFourColor() && (header_.colors[3] & 0x80) != 0) {
+            ReadCgaPalette();
         }
+    }
+
+    // A CGA four-colour picture keeps the adapter's settings in the header
+    // palette. The high nibble of byte 16 (the first palette byte) is the
+    // background, index 0: one of the 16 CGA colours. Byte 19 (the second
+    // entry's first byte) holds three flags in its top bits: bit 7, colour
+    // burst, set for a colour picture (as PC Paintbrush writes it; ZSoft's
+    // description gives the opposite sense, which its files contradict);
+    // bit 6, the palette: 0 gives green,
+    // red and brown, 1 cyan, magenta and light grey, for indices 1 to 3; bit
+    // 5, intensity: the bright forms (light green, light red, yellow; light
+    // cyan, light magenta, white). Without the colour-burst bit the header
+    // holds the four colours as plain red, green and blue, as later versions
+    // of PC Paintbrush store them.
+    void ReadCgaPalette()
+    {
+        auto cga = [](int index) {
+            uint32_t rgb = kCgaColors[index];
+            return OpaqueBgra(uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb));
+        };
+        uint8_t flags = header_.colors[3];
+        int first = (flags & 0x40) != 0 ? 3 : 2;  // cyan or green
+        int bright = (flags & 0x20) != 0 ? 8 : 0;
+        palette_[0] = cga(header_.colors[0] >> 4);
+        for (int i = 0; i < 3; ++i)
+            palette_[1 + i] = cga(first + 2 * i + bright);
     }
 
     // The 256 colours follow a marker byte of 12 right after the image data,

@@ -40,6 +40,7 @@ struct TgaHeader {
     bool IsColorMapped() const { return imageType == kColorMapped || imageType == kRunLengthColorMapped; }
     bool IsRunLength() const { return imageType >= kRunLengthColorMapped; }
     bool TopDown() const { return (descriptor & 0x20) != 0; }
+    bool RightToLeft() const { return (descriptor & 0x10) != 0; }
     // The descriptor's low four bits count the alpha (attribute) bits of a pixel.
     int AlphaBits() const { return descriptor & 0x0F; }
 };
@@ -271,7 +272,18 @@ private:
                 DecodeRunLengthRow(line);
             else
                 PutPixels(line, 0, header_.width, source_.Read(static_cast<size_t>(header_.width) * pixelBytes_));
+            if (header_.RightToLeft())
+                Mirror(line);
         }
+    }
+
+    // A row stored right to left, once whole, is turned round.
+    void Mirror(uint8_t* line) const
+    {
+        if (wantedDepth_ == 8)
+            std::reverse(line, line + header_.width);
+        else
+            std::reverse(reinterpret_cast<BgraPixel*>(line), reinterpret_cast<BgraPixel*>(line) + header_.width);
     }
 
     // Packets continue from one row into the next.

@@ -1,16 +1,19 @@
 #pragma once
 
+#include <string>
+
 #include "picture/decoding/PictureDecoder.h"
 
 typedef struct tiff TIFF;
 
 // TIFF files, and the TIFF preview of EPS files (the source then stands at
 // the preview's first byte, which is where the TIFF's offsets count from).
-// libtiff reads the format. Simple pictures (one sample of up to 8 bits, in
-// strips) keep their palette: 1 bit gives a 1-bit bitmap, 2 to 8 bits an
-// 8-bit one. Everything else, and any picture wanted at 32 bits, goes through
-// libtiff's RGBA reader into 32 bits, with alpha when the file has it.
-// Only the first picture of a file is decoded.
+// libtiff reads the format, BigTIFF too. Simple pictures (one sample of up to
+// 8 bits, in strips) keep their palette: 1 bit gives a 1-bit bitmap, 2 to 8
+// bits an 8-bit one. Everything else, and any picture wanted at 32 bits, goes
+// through libtiff's RGBA reader into 32 bits, with alpha when the file has
+// it; samples that reader refuses (12-bit, signed, floating-point) are scaled
+// to 8 bits by the decoder itself. Only the first picture of a file is decoded.
 class CTIFFDecoder : public CPictureDecoder {
 public:
     CTIFFDecoder();
@@ -26,4 +29,6 @@ protected:
 private:
     void DoLoColor(TIFF* tiff, CPictureBitmap& bitmap, int& wantedDepth, PaletteBuffer& paletteOut);
     void DecodeRgba(TIFF* tiff, CPictureBitmap& bitmap, int& wantedDepth);
+    // Samples the RGBA reader refuses (`refusal` says why), converted here.
+    void DecodeSamples(TIFF* tiff, CPictureBitmap& bitmap, int& wantedDepth, const std::string& refusal);
 };

@@ -13,9 +13,12 @@ namespace gdi {
 
 constexpr uint32_t kDibCoreHeaderSize = 12;
 constexpr uint32_t kDibInfoHeaderSize = 40;
+constexpr uint32_t kDibShortestOs2HeaderSize = 16;
 
-// The fixed fields of a DIB header: a core header (12 bytes, 16-bit sizes)
-// or an info header of 40 bytes or more (V2 to V5 only add fields).
+// The fixed fields of a DIB header: a core header (OS/2 1.x: 12 bytes, 16-bit
+// sizes), or an info header of 40 bytes or more (V2 to V5 only add fields),
+// or an OS/2 2.x header of 16 bytes or more, laid out as an info header as
+// far as it goes.
 struct DibHeader {
     uint32_t size = 0;
     int64_t width = 0;
@@ -30,14 +33,19 @@ struct DibHeader {
 };
 
 // How many leading bytes the fixed fields of a header of `size` bytes take
-// (the size field alone where the size is neither a core nor an info header's).
+// (the size field alone where the size is no header's).
 constexpr uint64_t DibHeaderFieldBytes(uint32_t size)
 {
-    return size == kDibCoreHeaderSize ? kDibCoreHeaderSize : size >= kDibInfoHeaderSize ? 36 : 4;
+    if (size == kDibCoreHeaderSize)
+        return kDibCoreHeaderSize;
+    if (size < kDibShortestOs2HeaderSize)
+        return 4;
+    return size < 36 ? size : 36;
 }
 
-// The header at the start of `bytes`; none when its size is neither a core
-// nor an info header's, or its fields are not all there.
+// The header at the start of `bytes`; none when its size is no header's, or
+// its fields are not all there. Fields beyond the end of a short OS/2 2.x
+// header are 0.
 std::optional<DibHeader> ReadDibHeader(const os::CByteReader& bytes);
 
 // Bit-field masks: red, green, blue and alpha.

@@ -84,6 +84,15 @@ TEST(DetectFormat, FollowsTheOrderOfTheTests)
     EXPECT_EQ(Detect(TgaHeader(4, 24)), PF_UNKNOWN);
 }
 
+// BigTIFF: version 43, then offsets of 8 bytes and a zero word.
+TEST(DetectFormat, BigTiffByItsWholeHeader)
+{
+    EXPECT_EQ(Detect({0x49, 0x49, 0x2B, 0x00, 0x08, 0x00, 0x00, 0x00}), PF_TIFF);
+    EXPECT_EQ(Detect({0x4D, 0x4D, 0x00, 0x2B, 0x00, 0x08, 0x00, 0x00}), PF_TIFF);
+    EXPECT_EQ(Detect({0x49, 0x49, 0x2B, 0x00, 0x04, 0x00, 0x00, 0x00}), PF_UNKNOWN);
+    EXPECT_EQ(Detect({0x4D, 0x4D, 0x00, 0x2B, 0x00, 0x08}), PF_UNKNOWN);
+}
+
 TEST(DetectFormat, PictNeedsMoreThan540Bytes)
 {
     EXPECT_EQ(Detect(PictWith({0x00, 0x11, 0x02, 0xFF}, 541)), PF_PICT);

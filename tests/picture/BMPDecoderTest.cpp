@@ -181,6 +181,45 @@ TEST(BMPDecoder, LongerHeadersPutTheTableAndMasksInTheirPlace)
     }
 }
 
+// OS/2 headers read like info headers: the core header (12 bytes, 16-bit
+// sizes, colours of three bytes) and OS/2 2.x headers of 16 to 64 bytes,
+// whose fields beyond their end are 0.
+TEST(BMPDecoder, Os2HeadersReadLikeInfoHeaders)
+{
+    std::vector<std::array<uint8_t, 3>> colours(16, {0, 0, 0});
+    colours[1] = {10, 20, 30};
+    colours[15] = {40, 50, 60};
+    for (uint32_t headerSize : {12u, 16u, 24u, 64u}) {
+        BmpImage image = Indexed(3, 2, 4, colours);
+        image.headerSize = headerSize;
+        image.pixels = BmpRows({{1, 15, 0}, {15, 1, 1}}, 4);
+        DecodeResult result = Decode(image);
+        ASSERT_TRUE(result.Ok()) << headerSize << ": " << result.text;
+        EXPECT_EQ(result.bitmap->GetWidth(), 3) << headerSize;
+        EXPECT_EQ(result.bitmap->GetHeight(), 2) << headerSize;
+        EXPECT_EQ(ColorAt(*result.bitmap, 0, 0), OpaqueBgra(10, 20, 30)) << headerSize;
+        EXPECT_EQ(ColorAt(*result.bitmap, 1, 0), OpaqueBgra(40, 50, 60)) << headerSize;
+        EXPECT_EQ(ColorAt(*result.bitmap, 0, 1), OpaqueBgra(40, 50, 60)) << headerSize;
+        EXPECT_EQ(ColorAt(*result.bitmap, 2, 1), OpaqueBgra(10, 20, 30)) << headerSize;
+    }
+
+    // Core headers hold sizes of 16 bits and no colour count: a table that
+    // ends where the pixels start is shorter than the depth allows.
+    BmpImage wide = Indexed(40000, 1, 8, {{0, 0, 0}, {1, 2, 3}});
+    wide.headerSize = 12;
+    wide.pixels = BmpRows({std::vector<uint32_t>(40000, 1)}, 8);
+    DecodeResult result = Decode(wide);
+    ASSERT_TRUE(result.Ok()) << result.text;
+    EXPECT_EQ(result.bitmap->GetWidth(), 40000);
+    EXPECT_EQ(ColorAt(*result.bitmap, 39999, 0), OpaqueBgra(1, 2, 3));
+
+    BmpImage trueColour = TrueColour(2, 1, 24, {{0x102030, 0x405060}});
+    trueColour.headerSize = 12;
+    DecodeResult deep = Decode(trueColour);
+    ASSERT_TRUE(deep.Ok()) << deep.text;
+    EXPECT_EQ(ColorAt(*deep.bitmap, 1, 0), OpaqueBgra(0x40, 0x50, 0x60));
+}
+
 TEST(BMPDecoder, PixelOffsetSkipsAGap)
 {
     BmpImage image = Indexed(1, 1, 8, {{0, 0, 0}, {5, 6, 7}});
@@ -247,18 +286,46 @@ TEST(BMPDecoder, Rle4RunsAlternateNibbles)
     EXPECT_EQ(IndexAt(*odd.bitmap, 4, 1), 5);
 }
 
+// A delta escape moves the position right and up; the pixels it skips keep
+// index 0 (at 32 bits, black zero bytes). Pixels a delta puts past the end of a line
+// are dropped; a delta past the last line ends the picture, as the end of
+// bitmap does.
+TEST(BMPDecoder, RunLengthDeltasMoveThePosition)
+{
+    for (uint32_t compression : {kRle8, kRle4}) {
+        auto value = [compression](uint8_t index) { return uint8_t(compression == kRle4 ? index * 0x11 : index); };
+        BmpImage image = Indexed(4, 3, compression == kRle8 ? 8 : 4, {{5, 6, 7}, {10, 10, 10}, {20, 20, 20}});
+        image.compression = compression;
+        image.pixels = {
+            4, value(1),  // bottom line: 1 1 1 1
+            0, 2, 0, 1,   // delta at the line's end: one up, still past the line
+            2, value(2),  // dropped
+            0, 0,         // end of line: the middle line was skipped whole
+            1, value(2),  // top line: 2
+            0, 2, 2, 0,   // two right
+            1, value(1),  // 1 at x = 3
+            0, 2, 0, 9,   // up past the picture: the end
+            4, value(2),
+        };
+        std::string what = compression == kRle8 ? "RLE8" : "RLE4";
+        DecodeResult result = Decode(image);
+        ASSERT_TRUE(result.Ok()) << what << ": " << result.text;
+        const std::vector<std::vector<int>> expected = {{2, 0, 0, 1}, {0, 0, 0, 0}, {1, 1, 1, 1}};
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 4; ++x)
+                EXPECT_EQ(IndexAt(*result.bitmap, x, y), expected[y][x]) << what << " at " << x << ", " << y;
+
+        DecodeResult wide = Decode(image, 32);
+        ASSERT_TRUE(wide.Ok()) << what << ": " << wide.text;
+        EXPECT_EQ(ColorAt(*wide.bitmap, 1, 0), (BgraPixel {0, 0, 0, 0})) << what;
+        EXPECT_EQ(ColorAt(*wide.bitmap, 2, 1), (BgraPixel {0, 0, 0, 0})) << what;
+        EXPECT_EQ(ColorAt(*wide.bitmap, 3, 0), OpaqueBgra(10, 10, 10)) << what;
+    }
+}
+
 TEST(BMPDecoder, RunLengthFailures)
 {
     BmpImage image = Indexed(4, 2, 8, {{0, 0, 0}});
-    image.compression = kRle8;
-    image.pixels = {2, 0, 0, 2, 1, 1};
-    DecodeResult delta = Decode(image);
-    EXPECT_EQ(delta.code, PE_UNSUPPORTED);
-    EXPECT_EQ(delta.text, "Decoder error: Encountered delta escape.\n");
-
-    image.compression = kRle4;
-    EXPECT_EQ(Decode(image).code, PE_UNSUPPORTED);
-
     image.compression = kRle8;
     image.pixels = {2, 0, 0, 0, 3};  // ends inside the second line
     EXPECT_EQ(Decode(image).code, PE_END_OF_FILE);
@@ -279,7 +346,7 @@ TEST(BMPDecoder, RefusesHeadersItCannotDecode)
         return image;
     };
     std::vector<Case> cases = {
-        {"short header", with([](BmpImage& i) { i.headerSize = 12; }), PE_FORMAT_ERROR,
+        {"short header", with([](BmpImage& i) { i.headerSize = 14; }), PE_FORMAT_ERROR,
          "Decoder error: Bitmap decoder: BITMAPINFOHEADER has wrong size.\n"},
         {"2 bits", with([](BmpImage& i) { i.bitsPerPixel = 2; }), PE_FORMAT_ERROR,
          "Decoder error: Decoding bmp: Illegal bpp value.\n"},

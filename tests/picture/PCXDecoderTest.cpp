@@ -74,6 +74,44 @@ TEST(PCXDecoder, PackedPixelsOfTwoAndFourBits)
     }
 }
 
+// A CGA four-colour picture whose header sets the colour burst bit (bit 7 of
+// byte 19) takes the background from the high nibble of byte 16 and the
+// other three colours from the CGA palette that bits 6 (palette) and 5
+// (intensity) choose.
+TEST(PCXDecoder, CgaFourColourPicturesTakeTheCgaPaletteTheHeaderChooses)
+{
+    struct Case {
+        uint8_t version;
+        uint8_t flags;
+        std::array<uint32_t, 3> colours;  // 0xRRGGBB of indices 1 to 3
+    };
+    const Case cases[] = {
+        {5, 0x80, {0x00AA00, 0xAA0000, 0xAA5500}},  // green, red, brown
+        {5, 0xA0, {0x55FF55, 0xFF5555, 0xFFFF55}},  // light green, light red, yellow
+        {5, 0xC0, {0x00AAAA, 0xAA00AA, 0xAAAAAA}},  // cyan, magenta, light grey
+        {2, 0xE0, {0x55FFFF, 0xFF55FF, 0xFFFFFF}},  // light cyan, light magenta, white
+    };
+    auto bgra = [](uint32_t rgb) { return OpaqueBgra(uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb)); };
+    for (const Case& c : cases) {
+        PcxImage image = EncodedPcx({{0, 1, 2, 3}}, 2, 1);
+        image.version = c.version;
+        image.headerColors = {{0x13, 0x13, 0x13}, {c.flags, 0xFF, 0x67}};
+        DecodeResult result = Decode(image);
+        ASSERT_TRUE(result.Ok()) << result.text;
+        std::string what = "version " + std::to_string(c.version) + ", flags " + std::to_string(c.flags);
+        EXPECT_EQ(ColorAt(*result.bitmap, 0, 0), OpaqueBgra(0, 0, 0xAA)) << what << ": background 1, blue";
+        for (int x = 1; x < 4; ++x)
+            EXPECT_EQ(ColorAt(*result.bitmap, x, 0), bgra(c.colours[x - 1])) << what << ", index " << x;
+    }
+    // Without palette information (version 3) the header's colours stand.
+    PcxImage plain = EncodedPcx({{0, 1}}, 2, 1);
+    plain.version = 3;
+    plain.headerColors = {{0x13, 0x13, 0x13}, {0xA0, 0xFF, 0x67}};
+    DecodeResult result = Decode(plain);
+    ASSERT_TRUE(result.Ok()) << result.text;
+    EXPECT_EQ(ColorAt(*result.bitmap, 1, 0), OpaqueBgra(0xA0, 0xFF, 0x67));
+}
+
 TEST(PCXDecoder, TwoHundredFiftySixColoursFromTheEnd)
 {
     PcxImage image = EncodedPcx(Widen(SceneIndices(13, 5)), 8, 1);

@@ -57,6 +57,38 @@ TEST(TGADecoder, RowsAreStoredBottomUpUnlessTheDescriptorSaysTopDown)
     EXPECT_EQ(ColorAt(*Decode(image).bitmap, 0, 1), OpaqueBgra(255, 0, 0));
 }
 
+// Bit 4 of the descriptor stores each row right to left, whatever the row
+// order; packets run right to left too.
+TEST(TGADecoder, RowsStoredRightToLeftAreMirrored)
+{
+    constexpr uint8_t kRightToLeft = 0x10;
+    std::vector<std::vector<uint32_t>> stored = {{0xFF0000, 0x00FF00, 0x0000FF}, {0x102030, 0x405060, 0x708090}};
+    for (uint8_t descriptor : {kRightToLeft, uint8_t {kRightToLeft | kTopDown}}) {
+        TgaImage image = TrueColour(3, 2, 24, stored, descriptor);
+        for (bool runLength : {false, true}) {
+            if (runLength) {
+                image.imageType = 10;
+                image.pixels = EncodeTgaRle(TgaRows(stored, 24, (descriptor & kTopDown) != 0), 3, 3);
+            }
+            DecodeResult result = Decode(image);
+            ASSERT_TRUE(result.Ok()) << result.text;
+            std::string what = "descriptor " + std::to_string(descriptor) + (runLength ? ", packets" : "");
+            EXPECT_EQ(ColorAt(*result.bitmap, 0, 0), OpaqueBgra(0, 0, 255)) << what;
+            EXPECT_EQ(ColorAt(*result.bitmap, 1, 0), OpaqueBgra(0, 255, 0)) << what;
+            EXPECT_EQ(ColorAt(*result.bitmap, 2, 0), OpaqueBgra(255, 0, 0)) << what;
+            EXPECT_EQ(ColorAt(*result.bitmap, 0, 1), OpaqueBgra(0x70, 0x80, 0x90)) << what;
+            EXPECT_EQ(ColorAt(*result.bitmap, 2, 1), OpaqueBgra(0x10, 0x20, 0x30)) << what;
+        }
+    }
+    // Indices of 8-bit pictures are mirrored alike.
+    TgaImage grey = TrueColour(3, 1, 8, {{1, 2, 3}}, kRightToLeft);
+    grey.imageType = 3;
+    DecodeResult result = Decode(grey);
+    ASSERT_TRUE(result.Ok()) << result.text;
+    EXPECT_EQ(IndexAt(*result.bitmap, 0, 0), 3);
+    EXPECT_EQ(IndexAt(*result.bitmap, 2, 0), 1);
+}
+
 TEST(TGADecoder, AlphaOfSixteenFifteenAndThirtyTwoBitPixels)
 {
     TgaImage attributed = TrueColour(2, 1, 16, {{0x8000 | (31 << 10), 31 << 10}});

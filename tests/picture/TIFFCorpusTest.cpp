@@ -14,13 +14,6 @@
 namespace {
 
 const CorpusReasons kRefusedTiff = {
-    {"tiff/imagetiff__12bit.cropped.tiff", "12-bit samples: libtiff's RGBA reader takes 1, 2, 4, 8 and 16 bits"},
-    {"tiff/libtiffpic__flower-minisblack-12.tif", "12-bit samples"},
-    {"tiff/imagetiff__gradient-1c-32b-float.tiff", "32-bit floating-point samples: the RGBA reader refuses them"},
-    {"tiff/imagetiff__predictor-3-rgb-f32.tif", "32-bit floating-point samples"},
-    {"tiff/libtiffpic__caspian.tif", "64-bit floating-point samples"},
-    {"tiff/imagetiff__cmyk-3c-16b.tiff", "16-bit CMYK: the RGBA reader has no conversion for it"},
-    {"tiff/imagetiff__BigTIFFMotorola.tif", "BigTIFF (version 43) is not a signature the format detection knows"},
     {"tiff/libtiff__testfax3_bug54_1dnoEOL.tif",
      "libtiff 4.5.0's fax decoder finds a premature end of line in every row of this file without EOL codes"},
 };

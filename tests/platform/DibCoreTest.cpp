@@ -67,7 +67,20 @@ TEST(DibCore, ReadsCoreAndInfoHeadersAndRefusesOthers)
     EXPECT_EQ(info->compression, 3u);
     EXPECT_EQ(info->colorsUsed, 9u);
 
-    EXPECT_FALSE(HeaderOf(ByteWriter().U32LE(20).Fill(16).Take()));              // neither size
+    // OS/2 2.x headers of 16 to 64 bytes: the fields beyond their end are 0.
+    std::optional<gdi::DibHeader> os2 =
+        HeaderOf(ByteWriter().U32LE(20).U32LE(5).U32LE(3).U16LE(1).U16LE(4).U32LE(2).Take());
+    ASSERT_TRUE(os2);
+    EXPECT_FALSE(os2->Core());
+    EXPECT_EQ(os2->width, 5);
+    EXPECT_EQ(os2->height, 3);
+    EXPECT_EQ(os2->bitCount, 4);
+    EXPECT_EQ(os2->compression, 2u);
+    EXPECT_EQ(os2->colorsUsed, 0u);
+    EXPECT_EQ(HeaderOf(ByteWriter().U32LE(16).U32LE(5).U32LE(3).U16LE(1).U16LE(8).Take())->compression, 0u);
+
+    EXPECT_FALSE(HeaderOf(ByteWriter().U32LE(14).Fill(16).Take()));              // neither size
+    EXPECT_FALSE(HeaderOf(ByteWriter().U32LE(20).Fill(15).Take()));              // OS/2 2.x cut short
     EXPECT_FALSE(HeaderOf(ByteWriter().U32LE(40).Fill(31).Take()));              // fields cut short
     EXPECT_FALSE(HeaderOf(ByteWriter().U32LE(12).U16LE(3).U16LE(2).Take()));     // core cut short
 }

@@ -160,6 +160,23 @@ TEST(MetafileBitmaps, StretchedBitmapsKeepTheirRowOrder)
     EXPECT_EQ(picture.Count(kRed), 40 * 40);
 }
 
+// A bitmap with an OS/2 2.x header of 16 bytes (the info header's first
+// fields only) is drawn like one with an info header.
+TEST(MetafileBitmaps, ShortOs2HeadersAreRead)
+{
+    ByteWriter params;
+    params.Fill(16).U32LE(10).U32LE(10).U32LE(0).U32LE(0).U32LE(2).U32LE(2);
+    params.U32LE(80).U32LE(16).U32LE(96).U32LE(16).U32LE(0).U32LE(0x00CC0020).U32LE(80).U32LE(80);
+    params.U32LE(16).U32LE(2).U32LE(2).U16LE(1).U16LE(24).Bytes(QuadrantBits());
+    EmfWriter emf;
+    emf.Record(emr::kStretchDibits, params.Take());
+    RenderedMetafile picture = RenderEnhanced(emf.Finish(), kSize, kSize);
+    EXPECT_EQ(picture.At(10, 10), kRed);
+    EXPECT_EQ(picture.At(50, 10), kGreen);
+    EXPECT_EQ(picture.At(10, 50), kBlue);
+    EXPECT_EQ(picture.Count(kRed), 40 * 40);
+}
+
 TEST(MetafileBitmaps, RasterOperationsMixSourceBrushAndTarget)
 {
     std::vector<uint8_t> info = QuadrantInfo();

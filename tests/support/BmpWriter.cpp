@@ -9,35 +9,46 @@ std::vector<uint8_t> WriteBmp(const BmpImage& image)
     uint32_t colorsUsed = image.colorsUsed;
     if (colorsUsed == 0 && image.bitsPerPixel <= 8 && image.colors.size() < (size_t {1} << image.bitsPerPixel))
         colorsUsed = static_cast<uint32_t>(image.colors.size());
+    bool core = image.headerSize == 12;
     ByteWriter header;
-    header.U32LE(image.headerSize)
-        .U32LE(static_cast<uint32_t>(image.width))
-        .U32LE(static_cast<uint32_t>(image.height))
-        .U16LE(1)
-        .U16LE(image.bitsPerPixel)
-        .U32LE(image.compression)
-        .U32LE(static_cast<uint32_t>(image.pixels.size()))
-        .U32LE(2835)
-        .U32LE(2835)
-        .U32LE(colorsUsed)
-        .U32LE(0);
+    if (core) {
+        header.U32LE(12).U16LE(static_cast<uint32_t>(image.width)).U16LE(static_cast<uint32_t>(image.height)).U16LE(1);
+        header.U16LE(image.bitsPerPixel);
+    } else {
+        header.U32LE(image.headerSize)
+            .U32LE(static_cast<uint32_t>(image.width))
+            .U32LE(static_cast<uint32_t>(image.height))
+            .U16LE(1)
+            .U16LE(image.bitsPerPixel)
+            .U32LE(image.compression)
+            .U32LE(static_cast<uint32_t>(image.pixels.size()))
+            .U32LE(2835)
+            .U32LE(2835)
+            .U32LE(colorsUsed)
+            .U32LE(0);
+    }
     bool masksInside = image.headerSize > 40;
     if (masksInside)
         for (uint32_t mask : image.masks)
             header.U32LE(mask);
     while (header.Size() < image.headerSize)
         header.U8(0);
+    // Shorter (OS/2 2.x) headers end where their size says.
+    std::vector<uint8_t> headerBytes(header.Data().begin(), header.Data().begin() + image.headerSize);
 
     ByteWriter table;
     if (!masksInside)
         for (uint32_t mask : image.masks)
             table.U32LE(mask);
-    for (const auto& color : image.colors)
-        table.U8(color[2]).U8(color[1]).U8(color[0]).U8(0);
+    for (const auto& color : image.colors) {
+        table.U8(color[2]).U8(color[1]).U8(color[0]);
+        if (!core)
+            table.U8(0);
+    }
 
-    uint32_t offset = image.pixelOffset.value_or(static_cast<uint32_t>(14 + header.Size() + table.Size()));
+    uint32_t offset = image.pixelOffset.value_or(static_cast<uint32_t>(14 + headerBytes.size() + table.Size()));
     ByteWriter file;
-    file.Text("BM").U32LE(0).U16LE(0).U16LE(0).U32LE(offset).Bytes(header.Data()).Bytes(table.Data());
+    file.Text("BM").U32LE(0).U16LE(0).U16LE(0).U32LE(offset).Bytes(headerBytes).Bytes(table.Data());
     while (file.Size() < offset)
         file.U8(0);
     file.Bytes(image.pixels);

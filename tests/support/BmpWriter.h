@@ -12,7 +12,8 @@ struct BmpImage {
     int32_t height = 1;  // negative: rows stored top-down
     uint16_t bitsPerPixel = 8;
     uint32_t compression = 0;
-    uint32_t headerSize = 40;  // 108 for V4, 124 for V5
+    uint32_t headerSize = 40;  // 108 for V4, 124 for V5; 12 for an OS/2 core header (16-bit
+                               // sizes, 3-byte colours), 16 to 64 for OS/2 2.x (cut where it ends)
     uint32_t colorsUsed = 0;  // 0: the number of colours when shorter than a full table
     std::vector<std::array<uint8_t, 3>> colors;  // red, green, blue per entry
     std::vector<uint32_t> masks;                 // after a 40-byte header, inside a longer one

@@ -6,7 +6,7 @@ std::vector<uint8_t> WritePcx(const PcxImage& image)
 {
     ByteWriter file;
     file.U8(image.manufacturer)
-        .U8(5)
+        .U8(image.version)
         .U8(image.encoding)
         .U8(image.bitsPerPixel)
         .U16LE(image.xMin)

@@ -9,6 +9,7 @@
 // data and the 256-colour palette behind them.
 struct PcxImage {
     uint8_t manufacturer = 10;
+    uint8_t version = 5;
     uint8_t encoding = 1;
     uint8_t bitsPerPixel = 8;
     uint8_t planes = 1;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -92,9 +93,10 @@ TIFF* OpenTiffBytes(const std::vector<uint8_t>& bytes)
     return Open(std::move(client), "r");
 }
 
-TIFF* CreateTiffBytes(std::vector<uint8_t>& bytes, bool bigEndian)
+TIFF* CreateTiffBytes(std::vector<uint8_t>& bytes, bool bigEndian, bool bigTiff)
 {
     auto client = std::make_unique<VectorClient>();
     client->output = &bytes;
-    return Open(std::move(client), bigEndian ? "wb" : "wl");
+    std::string mode = std::string("w") + (bigEndian ? "b" : "l") + (bigTiff ? "8" : "");
+    return Open(std::move(client), mode.c_str());
 }

@@ -12,5 +12,5 @@
 // Reads `bytes`, handed to libtiff as a mapped file as the decoder does.
 TIFF* OpenTiffBytes(const std::vector<uint8_t>& bytes);
 
-// Writes into `bytes`, which grows as libtiff writes.
-TIFF* CreateTiffBytes(std::vector<uint8_t>& bytes, bool bigEndian);
+// Writes into `bytes`, which grows as libtiff writes; BigTIFF when `bigTiff`.
+TIFF* CreateTiffBytes(std::vector<uint8_t>& bytes, bool bigEndian, bool bigTiff = false);

@@ -35,6 +35,12 @@ void SetTags(TIFF* tiff, const TiffImage& image)
     Check(TIFFSetField(tiff, TIFFTAG_COMPRESSION, image.compression), "the compression");
     Check(TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, image.planar), "the planar configuration");
     Check(TIFFSetField(tiff, TIFFTAG_ORIENTATION, image.orientation), "the orientation");
+    if (image.sampleFormat != SAMPLEFORMAT_UINT)
+        Check(TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, image.sampleFormat), "the sample format");
+    if (image.sampleRange) {
+        Check(TIFFSetField(tiff, TIFFTAG_SMINSAMPLEVALUE, (*image.sampleRange)[0]), "SMinSampleValue");
+        Check(TIFFSetField(tiff, TIFFTAG_SMAXSAMPLEVALUE, (*image.sampleRange)[1]), "SMaxSampleValue");
+    }
     if (image.extraSample) {
         uint16_t kinds[] = {*image.extraSample};
         Check(TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, kinds), "the extra sample");
@@ -122,10 +128,25 @@ std::vector<uint8_t> WriteTiff(const TiffImage& image)
 {
     std::vector<uint8_t> bytes;
     {
-        std::unique_ptr<TIFF, TiffCloser> tiff(CreateTiffBytes(bytes, image.bigEndian));
+        std::unique_ptr<TIFF, TiffCloser> tiff(CreateTiffBytes(bytes, image.bigEndian, image.bigTiff));
         if (!tiff)
             throw std::runtime_error("libtiff cannot open the output");
         WriteImage(tiff.get(), image);
+    }
+    return bytes;
+}
+
+std::vector<uint8_t> FloatSamples(const std::vector<double>& samples, int bits)
+{
+    std::vector<uint8_t> bytes;
+    for (double sample : samples) {
+        uint8_t stored[8];
+        auto single = static_cast<float>(sample);
+        if (bits == 32)
+            std::memcpy(stored, &single, 4);
+        else
+            std::memcpy(stored, &sample, 8);
+        bytes.insert(bytes.end(), stored, stored + bits / 8);
     }
     return bytes;
 }
@@ -134,12 +155,15 @@ std::vector<uint8_t> PackSamples(const std::vector<std::vector<uint32_t>>& rows,
 {
     std::vector<uint8_t> packed;
     for (const auto& row : rows) {
-        if (bits == 16) {
+        if (bits == 16 || bits == 32) {
             for (uint32_t value : row) {
                 auto sample = static_cast<uint16_t>(value);
-                uint8_t bytes[2];
-                std::memcpy(bytes, &sample, 2);
-                packed.insert(packed.end(), bytes, bytes + 2);
+                uint8_t bytes[4];
+                if (bits == 16)
+                    std::memcpy(bytes, &sample, 2);
+                else
+                    std::memcpy(bytes, &value, 4);
+                packed.insert(packed.end(), bytes, bytes + bits / 8);
             }
             continue;
         }

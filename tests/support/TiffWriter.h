@@ -2,6 +2,7 @@
 
 #include <tiff.h>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -24,7 +25,10 @@ struct TiffImage {
     std::vector<uint16_t> colorMap;  // 2^bitsPerSample reds, then greens, then blues
     uint16_t orientation = ORIENTATION_TOPLEFT;
     uint16_t ycbcrSubsampling = 2;   // horizontal and vertical, for JPEG-compressed YCbCr
+    uint16_t sampleFormat = SAMPLEFORMAT_UINT;
+    std::optional<std::array<double, 2>> sampleRange;  // SMinSampleValue and SMaxSampleValue
     bool bigEndian = false;
+    bool bigTiff = false;
     bool omitSampleTags = false;     // no BitsPerSample and SamplesPerPixel tags (1 and 1)
     // Rows top-down, each padded to whole bytes; 16-bit samples in host order.
     // With separate planes, one plane's rows after the other's.
@@ -35,8 +39,11 @@ struct TiffImage {
 std::vector<uint8_t> WriteTiff(const TiffImage& image);
 
 // Packs one sample value per entry (rows top-down) into rows of `bits` bits per
-// sample, most significant bits first; 16 bits are stored in host order.
+// sample, most significant bits first; 16 and 32 bits are stored in host order.
 std::vector<uint8_t> PackSamples(const std::vector<std::vector<uint32_t>>& rows, int bits);
+
+// Floating-point samples of 32 or 64 bits in host order, one after the other.
+std::vector<uint8_t> FloatSamples(const std::vector<double>& samples, int bits);
 
 // The rows of 0xRRGGBB pixels as interleaved samples: red, green, blue (and alpha).
 std::vector<std::vector<uint32_t>> RgbSamples(const std::vector<std::vector<uint32_t>>& rows, int alpha = -1);
