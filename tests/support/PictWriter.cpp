@@ -41,7 +41,7 @@ PictWriter::PictWriter(int version, int width, int height, int dpi) : version_(v
     if (version == 1) {
         file_.U8(0x11).U8(0x01);
         Op(0x01);
-        WritePictRegion(file_, 10);
+        WritePictShapeRegion(file_, 0, 0, width, height);
         return;
     }
     file_.U16BE(0x0011).U16BE(0x02FF);
@@ -137,7 +137,7 @@ void WritePictShapeRegion(ByteWriter& out, int left, int top, int right, int bot
     out.Bytes(data.Take());
 }
 
-void AppendPictQuickTime(PictWriter& pict, const char (&codec)[5], int width, int height, int depth,
+void AppendPictQuickTime(PictWriter& pict, const std::string& codec, int width, int height, int depth,
                          const std::vector<uint8_t>& data)
 {
     ByteWriter payload;
@@ -145,7 +145,7 @@ void AppendPictQuickTime(PictWriter& pict, const char (&codec)[5], int width, in
     for (uint32_t value : {1u << 16, 0u, 0u, 0u, 1u << 16, 0u, 0u, 0u, 1u << 30})
         payload.U32BE(value);
     payload.U32BE(0).Fill(8).U16BE(0).Fill(8).U32BE(0).U32BE(0);  // matte, mode, source, accuracy, mask
-    payload.U32BE(86).Text(std::string(codec, 4)).Fill(6).U16BE(0).U16BE(0).U16BE(0).Text("appl").U32BE(0).U32BE(0);
+    payload.U32BE(86).Text(codec).Fill(6).U16BE(0).U16BE(0).U16BE(0).Text("appl").U32BE(0).U32BE(0);
     payload.U16BE(static_cast<uint32_t>(width)).U16BE(static_cast<uint32_t>(height));
     payload.U32BE(0x00480000).U32BE(0x00480000).U32BE(static_cast<uint32_t>(data.size())).U16BE(1).Fill(32);
     payload.U16BE(static_cast<uint32_t>(depth)).U16BE(0xFFFF);

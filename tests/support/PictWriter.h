@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -61,7 +62,7 @@ void WritePictShapeRegion(ByteWriter& out, int left, int top, int right, int bot
 
 // QuickTime data (opcode 0x8200) of `codec` ("png ", "tiff", "raw ", "cvid"):
 // no move, no matte or mask, the image description, then `data`.
-void AppendPictQuickTime(PictWriter& pict, const char (&codec)[5], int width, int height, int depth,
+void AppendPictQuickTime(PictWriter& pict, const std::string& codec, int width, int height, int depth,
                          const std::vector<uint8_t>& data);
 
 // PackBits of one row in units of `unitBytes` (2 for 16-bit pixels).
