@@ -195,7 +195,9 @@ private:
     // data of a codec this library lacks is refused, as it cannot be shown.
     void CollectOpcodes(metafile::QuickDrawPicture& picture, int64_t start)
     {
-        int64_t budget = kMaxBitmapBytes;  // the images together may take no more than one bitmap
+        // The images together may take no more than half a bitmap: each is
+        // copied once more for the player, beside the picture it draws on.
+        int64_t budget = kMaxBitmapBytes / 2;
         bool afterQuickTime = false;
         try {
             while (picture.opcodes.size() < kMaxDrawingOpcodes) {

@@ -321,7 +321,7 @@ private:
         size_t size = data.U16(offset);
         QRect bounds = data.Rect(offset + 2);
         if (size <= 10)
-            return QRegion(bounds.normalized());
+            return bounds.isValid() ? QRegion(bounds) : QRegion();
         CByteView rowBytes = data.Bytes(offset + 10, size - 10);
         CBigEndianView scan(rowBytes.Data(), rowBytes.Size());
         std::vector<int> active;  // sorted columns where the rows above flip insideness
@@ -570,6 +570,8 @@ private:
         if (brush.style() == Qt::NoBrush)
             return;
         QPainterPath target = dc_.ToTarget(local.translated(-origin_));
+        if (!SpendPaintWork(target))
+            return;
         DcState& state = dc_.State();
         state.rop2 = (mode & 3) == kModeXor ? gdi::R2_XORPEN : gdi::R2_COPYPEN;
         state.fillMode = local.fillRule() == Qt::WindingFill ? gdi::WINDING : gdi::ALTERNATE;
@@ -579,10 +581,21 @@ private:
 
     void Invert(const QPainterPath& local)
     {
+        QPainterPath target = dc_.ToTarget(local.translated(-origin_));
+        if (!SpendPaintWork(target))
+            return;
         DcState& state = dc_.State();
         state.rop2 = gdi::R2_NOT;
         state.fillMode = local.fillRule() == Qt::WindingFill ? gdi::WINDING : gdi::ALTERNATE;
-        dc_.FillTarget(dc_.ToTarget(local.translated(-origin_)), QBrush(Qt::black));
+        dc_.FillTarget(target, QBrush(Qt::black));
+    }
+
+    // Shapes count their pixels against the file's allowance, so that no
+    // picture keeps painting its whole frame for long.
+    bool SpendPaintWork(const QPainterPath& target)
+    {
+        QRect area = PixelsWithin(target.controlPointRect(), dc_.Target().rect());
+        return !area.isEmpty() && dc_.SpendPixelWork(int64_t {area.width()} * area.height());
     }
 
     static QImage ImageOf(const QuickDrawImage& image)
