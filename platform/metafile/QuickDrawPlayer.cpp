@@ -521,6 +521,9 @@ private:
     }
 
     // The pen hangs below and to the right of the points it goes through.
+    // Each segment is filled alone, which is quick however many cross; in
+    // the xor modes they are filled as one, so that joints are not inverted
+    // twice.
     void DrawPenPath(const QPolygon& points)
     {
         if (penSize_.width() <= 0 || penSize_.height() <= 0 || points.isEmpty())
@@ -528,11 +531,17 @@ private:
         QPainterPath swept;
         swept.setFillRule(Qt::WindingFill);
         QSize size(std::min(penSize_.width(), 4096), std::min(penSize_.height(), 4096));
+        bool together = (penMode_ & 3) == kModeXor;
         for (qsizetype i = 0; i + 1 < points.size() || i == 0; ++i) {
             swept.addPolygon(PenSweep(points[i], points[std::min(i + 1, points.size() - 1)], size));
             swept.closeSubpath();
+            if (!together) {
+                FillWith(swept, penPattern_, penMode_);
+                swept.clear();
+            }
         }
-        FillWith(swept, penPattern_, penMode_);
+        if (together)
+            FillWith(swept, penPattern_, penMode_);
     }
 
     // ---- painting
@@ -590,12 +599,18 @@ private:
         dc_.FillTarget(target, QBrush(Qt::black));
     }
 
-    // Shapes count their pixels against the file's allowance, so that no
-    // picture keeps painting its whole frame for long.
+    // Shapes count the pixels of their box, and the rows each of their
+    // edges crosses, against the file's allowance, so that no picture keeps
+    // painting for long, whether with large shapes or with shapes of many
+    // edges.
     bool SpendPaintWork(const QPainterPath& target)
     {
+        constexpr int64_t kEdgeRowCost = 64;  // an edge on a row costs about as much as 64 pixels filled
         QRect area = PixelsWithin(target.controlPointRect(), dc_.Target().rect());
-        return !area.isEmpty() && dc_.SpendPixelWork(int64_t {area.width()} * area.height());
+        if (area.isEmpty())
+            return false;
+        int64_t edgeRows = int64_t {target.elementCount()} * area.height() * kEdgeRowCost;
+        return dc_.SpendPixelWork(int64_t {area.width()} * area.height() + edgeRows);
     }
 
     static QImage ImageOf(const QuickDrawImage& image)
