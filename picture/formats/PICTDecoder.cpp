@@ -180,10 +180,9 @@ private:
         bitmap_.Create(width, height, wantedDepth_, false);
         CWriteAccess access(bitmap_);
         uint8_t* const* lines = bitmap_.GetLines();
+        // The player's pixels are opaque 0xFFRRGGBB, the layout of BgraPixel.
         bool drawn = metafile::PlayQuickDraw(picture, [&](int y, const uint32_t* pixels) {
-            auto* line = reinterpret_cast<uint32_t*>(lines[y]);
-            for (int x = 0; x < width; ++x)
-                line[x] = pixels[x] | 0xFF000000;
+            std::memcpy(lines[y], pixels, static_cast<size_t>(width) * 4);
         });
         if (!drawn)
             ThrowDecodeError(PE_ALLOC_FAILED, "Cannot allocate memory bitmap.");
