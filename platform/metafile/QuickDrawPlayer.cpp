@@ -467,7 +467,7 @@ private:
 
     void DrawPolygon(Verb verb)
     {
-        if (lastPolygon_.size() < 2)
+        if (lastPolygon_.size() < 2 || !SpendShapeWork(lastPolygon_.size()))
             return;
         if (verb == Verb::Frame) {
             DrawPenPath(lastPolygon_);
@@ -482,6 +482,8 @@ private:
 
     void DrawRegion(Verb verb)
     {
+        if (!SpendShapeWork(lastRegion_.rectCount()))
+            return;
         QRegion region = lastRegion_;
         if (verb == Verb::Frame) {
             int dx = std::clamp(penSize_.width(), 0, 4096);
@@ -611,6 +613,15 @@ private:
             return false;
         int64_t edgeRows = int64_t {target.elementCount()} * area.height() * kEdgeRowCost;
         return dc_.SpendPixelWork(int64_t {area.width()} * area.height() + edgeRows);
+    }
+
+    // Polygons and regions are paid for by their points and rectangles before
+    // they become paths, so that one drawn again and again ends soon, even
+    // once the allowance is spent.
+    bool SpendShapeWork(int64_t elements)
+    {
+        constexpr int64_t kElementCost = 1024;  // pixels filled in the time a point or rectangle is handled
+        return dc_.SpendPixelWork(std::max<int64_t>(elements, 1) * kElementCost);
     }
 
     static QImage ImageOf(const QuickDrawImage& image)
