@@ -29,7 +29,7 @@ constexpr size_t kSizeAndFrameBytes = 2 + 8;
 constexpr uint8_t kVersionOpcode = 0x11;
 constexpr int kPaletteSize = 256;
 constexpr uint16_t kPixMapFlag = 0x8000;
-constexpr int kShapeVerbs = 4;  // frame, paint, erase, invert, fill: the low bits of a shape opcode
+constexpr int kLastShapeVerb = 4;  // a shape opcode's low three bits: frame, paint, erase, invert, fill
 constexpr size_t kMaxDrawingOpcodes = size_t {1} << 20;
 
 enum PictOpcodeValue : uint16_t {
@@ -121,7 +121,7 @@ private:
     {
         bool line = opcode >= kLine && opcode <= kShortLineFrom;
         bool text = opcode >= kLongText && opcode <= kDHDVText;
-        bool shape = opcode >= kFrameRect && opcode <= kLastShape && (opcode & 0x07) <= kShapeVerbs;
+        bool shape = opcode >= kFrameRect && opcode <= kLastShape && (opcode & 0x07) <= kLastShapeVerb;
         return line || text || shape;
     }
 
