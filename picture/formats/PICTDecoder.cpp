@@ -790,6 +790,7 @@ private:
         int depth = 0;
         const uint8_t* data = nullptr;
         size_t size = 0;
+        std::span<const uint8_t> colorTable {};  // behind the description's 86 bytes, when it has more
     };
 
     static constexpr uint32_t FourCC(const char (&code)[5])
@@ -817,6 +818,9 @@ private:
         if (!descriptionSize || !codec || !width || !height || !depth || at + *descriptionSize > available)
             return std::nullopt;
         QuickTimeImage image {*codec, *width, *height, *depth};
+        constexpr uint32_t kDescriptionBytes = 86;
+        if (*descriptionSize > kDescriptionBytes)
+            image.colorTable = {bytes + at + kDescriptionBytes, *descriptionSize - kDescriptionBytes};
         image.data = bytes + at + *descriptionSize;
         image.size = static_cast<size_t>(available - at - *descriptionSize);
         return image;
@@ -848,8 +852,10 @@ private:
         decoder->Decode(data, bitmap_, callerDepth_);
     }
 
-    // Uncompressed QuickTime pixels, rows one after the other: 8-bit grey
-    // levels, 16-bit 5-5-5, 24-bit RGB or 32-bit ARGB, all big-endian.
+    // Uncompressed QuickTime pixels, rows one after the other: 8-bit indices
+    // into the colour table behind the description (grey levels without one,
+    // and always at depth 40), 16-bit 5-5-5, 24-bit RGB or 32-bit ARGB, all
+    // big-endian.
     void DecodeRawPixels(const QuickTimeImage& image)
     {
         int depth = image.depth == 40 ? 8 : image.depth;
@@ -861,12 +867,11 @@ private:
         size_t rowBytes = static_cast<size_t>(image.width) * pixelBytes;
         if (rowBytes * static_cast<size_t>(image.height) > image.size)
             ThrowEndOfFile();
+        PaletteBuffer colors = RawColors(image);
         ChooseDestinationDepth(depth, wantedDepth_);
         bitmap_.Create(image.width, image.height, wantedDepth_, false);
-        BgraPixel grey[kPaletteSize];
-        FillGreyRamp(grey, kPaletteSize);
         if (wantedDepth_ == 8)
-            bitmap_.SetPaletteEntries(grey);
+            bitmap_.SetPaletteEntries(colors.get());
         CWriteAccess access(bitmap_);
         for (int y = 0; y < image.height; ++y) {
             const uint8_t* row = image.data + static_cast<size_t>(y) * rowBytes;
@@ -877,14 +882,32 @@ private:
             }
             auto* pixels = reinterpret_cast<BgraPixel*>(line);
             for (int x = 0; x < image.width; ++x, row += pixelBytes)
-                pixels[x] = RawPixel(row, depth, grey);
+                pixels[x] = RawPixel(row, depth, colors.get());
         }
     }
 
-    static BgraPixel RawPixel(const uint8_t* p, int depth, const BgraPixel* grey)
+    // The colour table is read as the pixmaps' are, by a reader of its own bytes.
+    static PaletteBuffer RawColors(const QuickTimeImage& image)
+    {
+        if (image.depth == 8 && !image.colorTable.empty()) {
+            CMemoryByteSource table;
+            table.OpenMemory(image.colorTable.data(), image.colorTable.size());
+            CPlainBitmap unused;
+            PaletteBuffer palette;
+            int depth = 8;
+            PictReader reader(unused, palette, depth, table, {});
+            reader.quiet_ = true;
+            return reader.ReadColorTable();
+        }
+        auto grey = std::make_unique<BgraPixel[]>(kPaletteSize);
+        FillGreyRamp(grey.get(), kPaletteSize);
+        return grey;
+    }
+
+    static BgraPixel RawPixel(const uint8_t* p, int depth, const BgraPixel* colors)
     {
         switch (depth) {
-        case 8: return grey[p[0]];
+        case 8: return colors[p[0]];
         case 16: {
             uint16_t v = os::LoadBigEndian<uint16_t>(p);
             return OpaqueBgra(static_cast<uint8_t>(((v >> 10) & 31) << 3), static_cast<uint8_t>(((v >> 5) & 31) << 3),

@@ -279,11 +279,13 @@ TEST(PICTDrawing, QuickTimeImagesOfPngTiffAndRawPixels)
         int depth;
         std::vector<uint8_t> data;
         std::vector<PixelCheck> checks;
+        std::vector<std::array<uint8_t, 3>> colors = {};
     };
     const Case cases[] = {
         {"png ", 2, 1, 24, WritePng(png), {{0, 0, kRed}, {1, 0, kBlue}}},
         {"tiff", 4, 3, 24, tiff, {{0, 0, scene(0, 0)}, {3, 2, scene(3, 2)}}},
         {"raw ", 2, 1, 40, {0x00, 0x80}, {{0, 0, kBlack}, {1, 0, OpaqueBgra(128, 128, 128)}}},
+        {"raw ", 2, 1, 8, {0x01, 0x00}, {{0, 0, kRed}, {1, 0, kBlue}}, {{0, 0, 255}, {255, 0, 0}}},
         {"raw ", 2, 1, 16, {0x7C, 0x00, 0x00, 0x1F}, {{0, 0, OpaqueBgra(248, 0, 0)}, {1, 0, OpaqueBgra(0, 0, 248)}}},
         {"raw ", 2, 1, 24, {255, 0, 0, 0, 255, 0}, {{0, 0, kRed}, {1, 0, kGreen}}},
         {"raw ", 2, 1, 32, {255, 0, 0, 255, 255, 0, 255, 0}, {{0, 0, kBlue}, {1, 0, kGreen}}},
@@ -291,7 +293,7 @@ TEST(PICTDrawing, QuickTimeImagesOfPngTiffAndRawPixels)
     for (const Case& test : cases) {
         for (bool standIn : {false, true}) {
             PictWriter pict(2, test.width, test.height);
-            AppendPictQuickTime(pict, test.codec, test.width, test.height, test.depth, test.data);
+            AppendPictQuickTime(pict, test.codec, test.width, test.height, test.depth, test.data, test.colors);
             if (standIn)
                 Shape(pict, 0x31, 0, 0, test.width, test.height);
             DecodeResult result = Decode(pict.Finish());

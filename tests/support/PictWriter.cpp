@@ -138,18 +138,21 @@ void WritePictShapeRegion(ByteWriter& out, int left, int top, int right, int bot
 }
 
 void AppendPictQuickTime(PictWriter& pict, const std::string& codec, int width, int height, int depth,
-                         const std::vector<uint8_t>& data)
+                         const std::vector<uint8_t>& data, const std::vector<std::array<uint8_t, 3>>& colors)
 {
+    ByteWriter table;
+    if (!colors.empty())
+        WritePictColorTable(table, colors);
     ByteWriter payload;
     payload.U16BE(0);  // version
     for (uint32_t value : {1u << 16, 0u, 0u, 0u, 1u << 16, 0u, 0u, 0u, 1u << 30})
         payload.U32BE(value);
     payload.U32BE(0).Fill(8).U16BE(0).Fill(8).U32BE(0).U32BE(0);  // matte, mode, source, accuracy, mask
-    payload.U32BE(86).Text(codec).Fill(6).U16BE(0).U16BE(0).U16BE(0).Text("appl").U32BE(0).U32BE(0);
+    payload.U32BE(static_cast<uint32_t>(86 + table.Size())).Text(codec).Fill(6).U16BE(0).U16BE(0).U16BE(0).Text("appl").U32BE(0).U32BE(0);
     payload.U16BE(static_cast<uint32_t>(width)).U16BE(static_cast<uint32_t>(height));
     payload.U32BE(0x00480000).U32BE(0x00480000).U32BE(static_cast<uint32_t>(data.size())).U16BE(1).Fill(32);
-    payload.U16BE(static_cast<uint32_t>(depth)).U16BE(0xFFFF);
-    payload.Bytes(data);
+    payload.U16BE(static_cast<uint32_t>(depth)).U16BE(colors.empty() ? 0xFFFF : 0);
+    payload.Bytes(table.Take()).Bytes(data);
     std::vector<uint8_t> bytes = payload.Take();
     pict.Op(0x8200).Data().U32BE(static_cast<uint32_t>(bytes.size())).Bytes(bytes);
 }

@@ -61,9 +61,10 @@ void WritePictShapeRegion(ByteWriter& out, int left, int top, int right, int bot
                           const std::vector<std::pair<int, std::vector<int>>>& rows = {});
 
 // QuickTime data (opcode 0x8200) of `codec` ("png ", "tiff", "raw ", "cvid"):
-// no move, no matte or mask, the image description, then `data`.
+// no move, no matte or mask, the image description (with `colors` as its
+// colour table when given), then `data`.
 void AppendPictQuickTime(PictWriter& pict, const std::string& codec, int width, int height, int depth,
-                         const std::vector<uint8_t>& data);
+                         const std::vector<uint8_t>& data, const std::vector<std::array<uint8_t, 3>>& colors = {});
 
 // PackBits of one row in units of `unitBytes` (2 for 16-bit pixels).
 std::vector<uint8_t> PackBits(const std::vector<uint8_t>& row, int unitBytes = 1);
