@@ -607,7 +607,7 @@ private:
     // edges.
     bool SpendPaintWork(const QPainterPath& target)
     {
-        constexpr int64_t kEdgeRowCost = 64;  // an edge on a row costs about as much as 64 pixels filled
+        constexpr int64_t kEdgeRowCost = 256;  // an edge on a row costs about as much as 256 pixels filled
         QRect area = PixelsWithin(target.controlPointRect(), dc_.Target().rect());
         if (area.isEmpty())
             return false;
