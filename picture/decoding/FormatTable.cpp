@@ -88,10 +88,13 @@ bool IsTiff(const FormatSignature& s)
 
 bool IsPict(const FormatSignature& s)
 {
-    // A 512-byte preamble, the picture size and the frame put the version opcode at 522.
-    HeaderBytes h(s.header);
-    return s.size > 540 && (h.Starts({0x00, 0x11, 0x02, 0xFF}, 522) || h.Starts({0x00, 0x11, 0x01}, 522) ||
-                            h.Starts({0x11, 0x01, 0x01, 0x00}, 522));
+    return s.size > 540 && IsPictHeaderAt(s.header, 512);
+}
+
+// Pictures taken out of archives and resource forks lack the preamble.
+bool IsBarePict(const FormatSignature& s)
+{
+    return IsBarePictHeader(s.header);
 }
 
 bool IsJpeg(const FormatSignature& s)
@@ -140,10 +143,11 @@ std::unique_ptr<CPictureDecoder> Make(CFormatDecoders& /*decoders*/)
     return std::make_unique<Decoder>();
 }
 
-// The PICT decoder hands embedded JPEG data to the JPEG decoder.
+// The PICT decoder hands embedded JPEG, PNG and TIFF images to their decoders.
 std::unique_ptr<CPictureDecoder> MakePict(CFormatDecoders& decoders)
 {
-    return std::make_unique<CPICTDecoder>(decoders.For(PF_JPEG));
+    return std::make_unique<CPICTDecoder>(
+        PictEmbeddedDecoders {decoders.For(PF_JPEG), decoders.For(PF_PNG), decoders.For(PF_TIFF)});
 }
 
 // Metafiles are known by their name alone, so they come first.
@@ -161,6 +165,8 @@ const FormatRow kFormats[] = {
      PositionAtEpsPreview},
     {PF_PCX, IsPcx, "PCX file recognized.\n", Make<CPCXDecoder>},
     {PF_PGM, IsPgm, "PGM file recognized.\n", Make<CPGMDecoder>},
+    // Its signature is weaker than any other, so it is tested last.
+    {PF_PICT, IsBarePict, "Mac PICT recognized.\n", MakePict},
 };
 
 }  // namespace

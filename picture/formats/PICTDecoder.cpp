@@ -2,38 +2,53 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <new>
+#include <optional>
+#include <span>
+#include <string_view>
 #include <vector>
 
+#include "picture/bitmap/PlainBitmap.h"
+#include "picture/decoding/MemoryByteSource.h"
 #include "picture/decoding/TextException.h"
 #include "picture/decoding/Trace.h"
 #include "picture/formats/PictBands.h"
 #include "picture/formats/PictOpcodes.h"
 #include "picture/formats/PictRows.h"
 #include "platform/gdi/BitmapInfo.h"
+#include "platform/metafile/QuickDraw.h"
 #include "platform/os/ByteOrder.h"
 
 namespace {
 
-// A Macintosh file header, the picture size word and the picture frame.
-constexpr size_t kPreambleBytes = 512 + 2 + 8;
+// The Macintosh file header in front of a picture, then the picture size
+// word and the picture frame.
+constexpr size_t kPreambleBytes = 512;
+constexpr size_t kSizeAndFrameBytes = 2 + 8;
 constexpr uint8_t kVersionOpcode = 0x11;
 constexpr int kPaletteSize = 256;
 constexpr uint16_t kPixMapFlag = 0x8000;
+constexpr int kLastShapeVerb = 4;  // a shape opcode's low three bits: frame, paint, erase, invert, fill
+constexpr size_t kMaxDrawingOpcodes = size_t {1} << 20;
 
 enum PictOpcodeValue : uint16_t {
     kClip = 0x01,
     kBkPixPat = 0x12,
     kPnPixPat = 0x13,
     kFillPixPat = 0x14,
+    kLine = 0x20,
+    kShortLineFrom = 0x23,
     kLongText = 0x28,
     kDHText = 0x29,
     kDVText = 0x2A,
     kDHDVText = 0x2B,
+    kFrameRect = 0x30,
     kFramePoly = 0x70,
     kLastPoly = 0x77,
     kFrameRgn = 0x80,
     kLastRgn = 0x87,
+    kLastShape = 0x8F,
     kBitsRect = 0x90,
     kBitsRgn = 0x91,
     kPackBitsRect = 0x98,
@@ -64,19 +79,23 @@ constexpr BgraPixel kBitmapColors[2] = {OpaqueBgra(255, 255, 255), OpaqueBgra(0,
 class PictReader {
 public:
     PictReader(CPictureBitmap& bitmap, PaletteBuffer& palette, int& wantedDepth, CByteSource& source,
-               CPictureDecoder* jpegDecoder)
+               const PictEmbeddedDecoders& embedded)
         : bitmap_(bitmap),
           palette_(palette),
           wantedDepth_(wantedDepth),
           callerDepth_(wantedDepth),
           source_(source),
-          jpegDecoder_(jpegDecoder)
+          embedded_(embedded)
     {
     }
 
     void Decode()
     {
-        WriteTrace(2, "Decoding mac pict.\n");
+        Trace(2, "Decoding mac pict.\n");
+        if (HoldsDrawing()) {
+            PlayDrawing();
+            return;
+        }
         ReadHeader();
         while (!DecodeOpcode(ReadOpcode())) {
         }
@@ -85,9 +104,212 @@ public:
     }
 
 private:
+    void Trace(int level, std::string_view text) const
+    {
+        if (!quiet_)
+            WriteTrace(level, text);
+    }
+
+    template <typename... Args>
+    void TraceFormat(int level, const char* format, Args... args) const
+    {
+        if (!quiet_ && TraceEnabled(level))
+            WriteTraceFormat(level, format, args...);
+    }
+
+    static bool IsDrawingOpcode(uint16_t opcode)
+    {
+        bool line = opcode >= kLine && opcode <= kShortLineFrom;
+        bool text = opcode >= kLongText && opcode <= kDHDVText;
+        bool shape = opcode >= kFrameRect && opcode <= kLastShape && (opcode & 0x07) <= kLastShapeVerb;
+        return line || text || shape;
+    }
+
+    // Whether the picture draws lines, shapes or text before it ends: read
+    // ahead over a copy of the source, without a trace, the rows of its
+    // images stepped over. A picture that cannot be read up to the end of its
+    // first drawing opcode does not.
+    bool HoldsDrawing()
+    {
+        size_t size = static_cast<size_t>(source_.GetRemaining());
+        CMemoryByteSource copy;
+        copy.OpenMemory(source_.Peek(size), size);
+        CPlainBitmap unused;
+        PaletteBuffer palette;
+        int depth = 32;
+        PictReader ahead(unused, palette, depth, copy, {});
+        ahead.quiet_ = true;
+        ahead.skipRows_ = true;
+        try {
+            ahead.ReadHeader();
+            for (uint16_t opcode = ahead.ReadOpcode(); !IsEnd(opcode); opcode = ahead.ReadOpcode()) {
+                if (IsDrawingOpcode(opcode)) {
+                    ahead.DecodeOpcode(opcode);  // it draws only when its data can be read
+                    return true;
+                }
+                if (opcode == kCompressedQuickTime)
+                    copy.Skip(copy.ReadU32BE());
+                else
+                    ahead.DecodeOpcode(opcode);
+            }
+        } catch (const CTextException&) {
+        }
+        return false;
+    }
+
+    // A picture that draws is played by the QuickDraw player onto its frame,
+    // its raster images decoded here first.
+    void PlayDrawing()
+    {
+        int64_t start = source_.GetPosition();
+        const uint8_t* bytes = source_.Peek(static_cast<size_t>(source_.GetRemaining()));
+        metafile::QuickDrawPicture picture;
+        picture.bytes = bytes;
+        picture.size = static_cast<size_t>(source_.GetRemaining());
+        ReadHeader();
+        picture.frame = {frame_.left, frame_.top, frame_.right, frame_.bottom};
+        int width = picture.frame.right - picture.frame.left;
+        int height = picture.frame.bottom - picture.frame.top;
+        if (width <= 0 || height <= 0)
+            ThrowDecodeError(PE_FORMAT_ERROR,
+                             FormatText("Error decoding pict: the picture size %d x %d is not positive.", width, height));
+        if (!FitsBitmapLimits(width, height, 32))
+            ThrowDecodeError(PE_ALLOC_FAILED, "The picture has more pixels than this program takes.");
+        CollectOpcodes(picture, start);
+        ChooseDestinationDepth(32, wantedDepth_);
+        bitmap_.Create(width, height, wantedDepth_, false);
+        CWriteAccess access(bitmap_);
+        uint8_t* const* lines = bitmap_.GetLines();
+        // The player's pixels are opaque 0xFFRRGGBB, the layout of BgraPixel.
+        bool drawn = metafile::PlayQuickDraw(picture, [&](int y, const uint32_t* pixels) {
+            std::memcpy(lines[y], pixels, static_cast<size_t>(width) * 4);
+        });
+        if (!drawn)
+            ThrowDecodeError(PE_ALLOC_FAILED, "Cannot allocate memory bitmap.");
+    }
+
+    // Walks the opcodes up to the end of the picture, noting where each one's
+    // data lie, and decodes the raster images and pixel patterns at 32 bits.
+    // A picture cut short keeps what was read before; one holding QuickTime
+    // data of a codec this library lacks is refused, as it cannot be shown.
+    void CollectOpcodes(metafile::QuickDrawPicture& picture, int64_t start)
+    {
+        // The images together may take no more than half a bitmap: each is
+        // copied once more for the player, beside the picture it draws on.
+        int64_t budget = kMaxBitmapBytes / 2;
+        bool afterQuickTime = false;
+        try {
+            while (picture.opcodes.size() < kMaxDrawingOpcodes) {
+                uint16_t opcode = ReadOpcode();
+                if (IsEnd(opcode)) {
+                    Trace(2, "Opcode: End of pict.\n");
+                    break;
+                }
+                metafile::QuickDrawOpcode entry;
+                entry.opcode = opcode;
+                entry.data = static_cast<size_t>(source_.GetPosition() - start);
+                if (opcode == kHeaderOp)
+                    picture.source = ReadSourceRect();
+                if (IsRasterOpcode(opcode) || opcode == kCompressedQuickTime || IsPixelPattern(opcode))
+                    entry.image = ReadImage(opcode, budget, CornerOf(picture), picture.images);
+                else
+                    DecodeOpcode(opcode);
+                entry.size = static_cast<size_t>(source_.GetPosition() - start) - entry.data;
+                // What follows a QuickTime image is its stand-in for readers without QuickTime.
+                if (opcode == kCompressedQuickTime && entry.image >= 0)
+                    afterQuickTime = true;
+                if (!afterQuickTime || opcode == kCompressedQuickTime)
+                    picture.opcodes.push_back(entry);
+            }
+        } catch (const CTextException& error) {
+            if (error.GetCode() == PE_UNSUPPORTED)
+                throw;
+        }
+    }
+
+    // The extended version 2 header (version -2) gives the rectangle of the
+    // picture's coordinates that its frame shows, at the resolution it gives;
+    // none otherwise.
+    metafile::MetaRect ReadSourceRect()
+    {
+        os::CByteReader header(source_.Peek(24), 24);
+        if (header.U16BE(0) != 0xFFFE)
+            return {};
+        auto word = [&](size_t offset) { return static_cast<int16_t>(header.U16BE(offset).value_or(0)); };
+        return {word(14), word(12), word(18), word(16)};
+    }
+
+    // Where a QuickTime image without a placement goes: the top-left corner
+    // of the picture's coordinates.
+    static metafile::MetaRect CornerOf(const metafile::QuickDrawPicture& picture)
+    {
+        return picture.source.right > picture.source.left ? picture.source : picture.frame;
+    }
+
+    static bool IsPixelPattern(uint16_t opcode) { return opcode >= kBkPixPat && opcode <= kFillPixPat; }
+
+    // One raster image or pixel pattern, decoded at 32 bits into `images`;
+    // its index there, or -1 when it gave no picture.
+    int ReadImage(uint16_t opcode, int64_t& budget, const metafile::MetaRect& corner,
+                  std::vector<metafile::QuickDrawImage>& images)
+    {
+        CPlainBitmap pixels;
+        PaletteBuffer palette;
+        int depth = 32;
+        PictReader reader(pixels, palette, depth, source_, embedded_);
+        reader.version_ = version_;
+        reader.bandBudget_ = budget;
+        TraceFormat(2, "Opcode: %s\n", opcode == kCompressedQuickTime ? "JPEG." : PictOpcodeAt(opcode).name);
+        if (opcode == kCompressedQuickTime)
+            reader.DecodeQuickTime();
+        else if (IsPixelPattern(opcode))
+            reader.SkipPattern(&pixels);
+        else
+            reader.ReadOpcodeData(opcode);
+        if (pixels.GetWidth() <= 0 || pixels.GetBitsPerPixel() != 32)
+            return -1;
+        budget -= pixels.GetMemorySize();
+        images.push_back(ImageOf(pixels, reader.placement_, opcode == kCompressedQuickTime, corner));
+        return static_cast<int>(images.size() - 1);
+    }
+
+    // QuickTime images without a placement of their own go to `origin`'s corner.
+    static metafile::QuickDrawImage ImageOf(CPlainBitmap& pixels, const PictPlacement& placement, bool quickTime,
+                                            const metafile::MetaRect& origin)
+    {
+        metafile::QuickDrawImage image;
+        image.width = pixels.GetWidth();
+        image.height = pixels.GetHeight();
+        image.pixels.resize(static_cast<size_t>(image.width) * static_cast<size_t>(image.height));
+        pixels.BeginAccess(true, false);
+        for (int y = 0; y < image.height; ++y)
+            std::memcpy(image.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(image.width),
+                        pixels.GetLines()[y], static_cast<size_t>(image.width) * 4);
+        pixels.EndAccess();
+        const PictRect& bounds = placement.bounds;
+        const PictRect& source = placement.sourceRect;
+        const PictRect& destination = placement.destinationRect;
+        if (quickTime && destination == PictRect {}) {
+            image.source = {0, 0, image.width, image.height};
+            image.destination = {origin.left, origin.top, origin.left + image.width, origin.top + image.height};
+        } else {
+            image.source = {source.left - bounds.left, source.top - bounds.top, source.right - bounds.left,
+                            source.bottom - bounds.top};
+            image.destination = {destination.left, destination.top, destination.right, destination.bottom};
+        }
+        image.mode = placement.mode;
+        return image;
+    }
+
+    // Files with the preamble are read as they always were; a file without
+    // it is known by its header at the start.
     void ReadHeader()
     {
-        source_.Skip(kPreambleBytes);
+        size_t available = static_cast<size_t>(std::min<int64_t>(source_.GetRemaining(), kPreambleBytes + 16));
+        std::span<const uint8_t> start(source_.Peek(available), available);
+        bool bare = !IsPictHeaderAt(start, kPreambleBytes) && IsPictHeaderAt(start, 0);
+        source_.Skip((bare ? 0 : kPreambleBytes) + 2);  // the picture size
+        frame_ = ReadRect();
         uint8_t byte = 0;
         do
             byte = source_.ReadU8();
@@ -101,7 +323,7 @@ private:
             version_ = 1;
         else
             ThrowDecodeError(PE_WRONG_SIGNATURE, "Illegal version number.");
-        WriteTraceFormat(2, "PICT version %d found.\n", version_);
+        TraceFormat(2, "PICT version %d found.\n", version_);
     }
 
     // Version 2 opcodes are words at even offsets.
@@ -117,23 +339,23 @@ private:
     // Returns true once the picture's image is decoded.
     bool DecodeOpcode(uint16_t opcode)
     {
-        if (opcode == kEndOfPicture || opcode == kEndOfPictureWord) {
-            WriteTrace(2, "Opcode: End of pict.\n");
+        if (IsEnd(opcode)) {
+            Trace(2, "Opcode: End of pict.\n");
             ThrowDecodeError(PE_UNSUPPORTED, "PICT contained only vector data!\n");
         }
         if (opcode < kPictTableOpcodes)
             return DecodeTableOpcode(opcode);
         if (opcode == kHeaderOp) {
-            WriteTrace(2, "Opcode: Header.\n");
+            Trace(2, "Opcode: Header.\n");
             source_.Skip(24);
             return false;
         }
         if (opcode == kCompressedQuickTime) {
-            WriteTrace(2, "Opcode: JPEG.\n");
-            DecodeEmbeddedJpeg();
+            Trace(2, "Opcode: JPEG.\n");
+            DecodeQuickTime();
             return true;
         }
-        WriteTraceFormat(2, "Opcode: reserved 0x%x.\n", opcode);
+        TraceFormat(2, "Opcode: reserved 0x%x.\n", opcode);
         SkipReservedOpcode(opcode);
         return false;
     }
@@ -142,9 +364,9 @@ private:
     {
         const PictOpcode& row = PictOpcodeAt(opcode);
         if (std::strcmp(row.name, "reserved") == 0)
-            WriteTraceFormat(2, "Opcode: reserved=0x%x\n", opcode);
+            TraceFormat(2, "Opcode: reserved=0x%x\n", opcode);
         else
-            WriteTraceFormat(2, "Opcode: %s\n", row.name);
+            TraceFormat(2, "Opcode: %s\n", row.name);
         if (row.length >= 0) {
             source_.Skip(static_cast<size_t>(row.length));
             return false;
@@ -186,6 +408,8 @@ private:
         }
     }
 
+    static bool IsEnd(uint16_t opcode) { return opcode == kEndOfPicture || opcode == kEndOfPictureWord; }
+
     static bool IsRasterOpcode(uint16_t opcode)
     {
         return opcode == kBitsRect || opcode == kBitsRgn || opcode == kPackBitsRect || opcode == kPackBitsRgn ||
@@ -205,7 +429,7 @@ private:
         try {
             while (budget > 0) {
                 uint16_t opcode = ReadOpcode();
-                if (opcode == kEndOfPicture || opcode == kEndOfPictureWord)
+                if (IsEnd(opcode))
                     break;
                 if (!IsRasterOpcode(opcode) && opcode != kCompressedQuickTime) {
                     DecodeOpcode(opcode);
@@ -228,14 +452,14 @@ private:
         auto pixels = std::make_unique<CPlainBitmap>();
         PaletteBuffer palette;
         int depth = bitmap_.GetBitsPerPixel();
-        PictReader reader(*pixels, palette, depth, source_, jpegDecoder_);
+        PictReader reader(*pixels, palette, depth, source_, embedded_);
         reader.version_ = version_;
         reader.bandBudget_ = budget;
         if (opcode == kCompressedQuickTime) {
-            WriteTrace(2, "Opcode: JPEG.\n");
-            reader.DecodeEmbeddedJpeg();
+            Trace(2, "Opcode: JPEG.\n");
+            reader.DecodeQuickTime();
         } else {
-            WriteTraceFormat(2, "Opcode: %s\n", PictOpcodeAt(opcode).name);
+            TraceFormat(2, "Opcode: %s\n", PictOpcodeAt(opcode).name);
             reader.ReadOpcodeData(opcode);
         }
         PictBand band;
@@ -280,13 +504,15 @@ private:
 
     void SkipPolygonOrRegion()
     {
-        WriteTrace(3, "Skipping polygon or region.\n");
+        Trace(3, "Skipping polygon or region.\n");
         SkipSizedData();
     }
 
     // A dithered pattern is an old pattern and a colour; a full pixel pattern
     // carries a pixmap, a colour table and rows.
-    void SkipPattern()
+    // `into`, when given, receives the pixels of a full pixel pattern of up
+    // to 8 bits at 32 bits.
+    void SkipPattern(CPictureBitmap* into = nullptr)
     {
         uint16_t type = source_.ReadU16BE();
         if (type == 2) {
@@ -298,8 +524,19 @@ private:
         source_.Skip(8);
         uint16_t rowBytes = source_.ReadU16BE() & ~kPixMapFlag;
         PixMapRecord pixMap = ReadPixMap();
-        ReadColorTable();  // not needed to step over the rows
-        SkipPictRows(source_, RowLayoutOf(pixMap, rowBytes, true));
+        PaletteBuffer table = ReadColorTable();
+        PictRowLayout layout = RowLayoutOf(pixMap, rowBytes, true);
+        constexpr int64_t kMaxPatternPixels = 1 << 16;
+        bool decodable = into != nullptr && layout.width > 0 && layout.height > 0 && layout.pixelSize <= 8 &&
+                         int64_t {layout.width} * layout.height <= kMaxPatternPixels;
+        if (!decodable) {
+            SkipPictRows(source_, layout);
+            return;
+        }
+        CheckLayout(pixMap, layout);
+        into->Create(layout.width, layout.height, 32, false);
+        CWriteAccess access(*into);
+        ReadPictRows(source_, layout, table.get(), *into);
     }
 
     PictRect ReadRect()
@@ -312,9 +549,9 @@ private:
         return rect;
     }
 
-    static void TraceRect(const char* label, const PictRect& rect)
+    void TraceRect(const char* label, const PictRect& rect) const
     {
-        WriteTraceFormat(2, "%s (%d,%d) (%d,%d).\n", label, rect.left, rect.top, rect.right, rect.bottom);
+        TraceFormat(2, "%s (%d,%d) (%d,%d).\n", label, rect.left, rect.top, rect.right, rect.bottom);
     }
 
     // The bounds and the pixmap fields behind them, traced.
@@ -331,15 +568,15 @@ private:
         pixMap.cmpSize = source_.ReadU16BE();
         pixMap.planeBytes = source_.ReadU32BE();
         source_.Skip(8);  // colour table handle, reserved
-        WriteTrace(2, "PixMap header info:\n");
+        Trace(2, "PixMap header info:\n");
         TraceRect("  Bounds:", pixMap.bounds);
-        WriteTraceFormat(2, "  version: 0x%x\n", pixMap.version);
-        WriteTraceFormat(2, "  packType: %d\n", pixMap.packType);
-        WriteTraceFormat(2, "  packSize: %ld\n", static_cast<long>(static_cast<int32_t>(pixMap.packSize)));
-        WriteTraceFormat(2, "  pixelSize: %d\n", pixMap.pixelSize);
-        WriteTraceFormat(2, "  cmpCount: %d\n", pixMap.cmpCount);
-        WriteTraceFormat(2, "  cmpSize: %d.\n", pixMap.cmpSize);
-        WriteTraceFormat(2, "  planeBytes: %ld.\n", static_cast<long>(static_cast<int32_t>(pixMap.planeBytes)));
+        TraceFormat(2, "  version: 0x%x\n", pixMap.version);
+        TraceFormat(2, "  packType: %d\n", pixMap.packType);
+        TraceFormat(2, "  packSize: %ld\n", static_cast<long>(static_cast<int32_t>(pixMap.packSize)));
+        TraceFormat(2, "  pixelSize: %d\n", pixMap.pixelSize);
+        TraceFormat(2, "  cmpCount: %d\n", pixMap.cmpCount);
+        TraceFormat(2, "  cmpSize: %d.\n", pixMap.cmpSize);
+        TraceFormat(2, "  planeBytes: %ld.\n", static_cast<long>(static_cast<int32_t>(pixMap.planeBytes)));
         return pixMap;
     }
 
@@ -348,12 +585,12 @@ private:
     // empty table.
     PaletteBuffer ReadColorTable()
     {
-        WriteTrace(3, "Getting color table info.\n");
+        Trace(3, "Getting color table info.\n");
         source_.Skip(4);  // seed
         bool indexOrder = (source_.ReadU16BE() & 0x8000) != 0;
         int entries = (source_.ReadU16BE() + 1) & 0xFFFF;
-        WriteTraceFormat(2, "Palette Size:  %d\n", entries);
-        WriteTrace(3, "Reading Palette.\n");
+        TraceFormat(2, "Palette Size:  %d\n", entries);
+        Trace(3, "Reading Palette.\n");
         PaletteBuffer table(new (std::nothrow) BgraPixel[kPaletteSize]);
         if (table == nullptr)
             ThrowDecodeError(PE_ALLOC_FAILED, "Out of memory allocationg color table.");
@@ -397,7 +634,7 @@ private:
 
     void DecodeBitmap(uint16_t rowBytes, bool region, bool packable)
     {
-        WriteTrace(2, "Reading version 1 bitmap.\n");
+        Trace(2, "Reading version 1 bitmap.\n");
         PixMapRecord bitmap;
         bitmap.bounds = ReadRect();
         bitmap.pixelSize = 1;
@@ -407,6 +644,10 @@ private:
             SkipPolygonOrRegion();
         PictRowLayout layout = RowLayoutOf(bitmap, rowBytes, packable);
         CheckLayout(bitmap, layout);
+        if (skipRows_) {
+            SkipPictRows(source_, layout);
+            return;
+        }
         CreateBitmap(layout, 1, false);
         if (wantedDepth_ == 8)
             std::copy(std::begin(kBitmapColors), std::end(kBitmapColors), bitmap_.GetPalette());
@@ -423,6 +664,10 @@ private:
             SkipPolygonOrRegion();
         PictRowLayout layout = RowLayoutOf(pixMap, rowBytes, packable);
         CheckLayout(pixMap, layout);
+        if (skipRows_) {
+            SkipPictRows(source_, layout);
+            return;
+        }
         CreateBitmap(layout, pixMap.pixelSize, HasAlpha(pixMap));
         if (wantedDepth_ == 8)
             bitmap_.SetPaletteEntries(palette_.get());
@@ -441,6 +686,10 @@ private:
             SkipPolygonOrRegion();
         PictRowLayout layout = RowLayoutOf(pixMap, 0, true);
         CheckLayout(pixMap, layout);
+        if (skipRows_) {
+            SkipPictRows(source_, layout);
+            return;
+        }
         if (pixMap.pixelSize <= 8) {
             wantedDepth_ = 32;
             palette_ = std::make_unique<BgraPixel[]>(kPaletteSize);
@@ -457,7 +706,7 @@ private:
         placement_.bounds = bounds;
         placement_.sourceRect = ReadRect();
         placement_.destinationRect = ReadRect();
-        source_.Skip(2);
+        placement_.mode = source_.ReadU16BE();
     }
 
     static bool HasAlpha(const PixMapRecord& pixMap) { return pixMap.pixelSize == 32 && pixMap.cmpCount == 4; }
@@ -486,15 +735,18 @@ private:
         bitmap_.Create(layout.width, layout.height, wantedDepth_, alpha && wantedDepth_ == 32);
     }
 
-    // QuickTime data are searched for the start of a JPEG stream, which goes
-    // to the JPEG decoder. The source is left at the end of the opcode's data.
-    void DecodeEmbeddedJpeg()
+    // QuickTime data: PNG, TIFF and uncompressed images are read as their
+    // image description says; anything else is searched for the start of a
+    // JPEG stream, which goes to the JPEG decoder. The source is left at the
+    // end of the opcode's data.
+    void DecodeQuickTime()
     {
         uint64_t length = source_.ReadU32BE();
         uint64_t end = static_cast<uint64_t>(source_.GetPosition()) + length;
         PictRect destination;
         bool translated = ReadQuickTimeTranslation(length, destination);
-        DecodeJpegIn(length);
+        if (!DecodeDescribedQuickTime(length))
+            DecodeJpegIn(length);
         if (end > static_cast<uint64_t>(source_.GetSize()))
             return;
         source_.Skip(static_cast<size_t>(end - static_cast<uint64_t>(source_.GetPosition())));
@@ -529,6 +781,143 @@ private:
         return true;
     }
 
+    // The image description follows a version, the matrix, a matte and a
+    // mask; the image data follow the description.
+    struct QuickTimeImage {
+        uint32_t codec = 0;
+        int width = 0;
+        int height = 0;
+        int depth = 0;
+        const uint8_t* data = nullptr;
+        size_t size = 0;
+        std::span<const uint8_t> colorTable {};  // behind the description's 86 bytes, when it has more
+    };
+
+    static constexpr uint32_t FourCC(const char (&code)[5])
+    {
+        return (static_cast<uint32_t>(static_cast<uint8_t>(code[0])) << 24) |
+               (static_cast<uint32_t>(static_cast<uint8_t>(code[1])) << 16) |
+               (static_cast<uint32_t>(static_cast<uint8_t>(code[2])) << 8) | static_cast<uint8_t>(code[3]);
+    }
+
+    std::optional<QuickTimeImage> ReadImageDescription(uint64_t length)
+    {
+        size_t available = static_cast<size_t>(std::min<uint64_t>(length, static_cast<uint64_t>(source_.GetRemaining())));
+        const uint8_t* bytes = source_.Peek(available);
+        os::CByteReader data(bytes, available);
+        std::optional<uint32_t> matte = data.U32BE(38);
+        std::optional<uint32_t> mask = data.U32BE(64);
+        if (!matte || !mask)
+            return std::nullopt;
+        uint64_t at = 68 + uint64_t {*matte} + *mask;
+        std::optional<uint32_t> descriptionSize = data.U32BE(at);
+        std::optional<uint32_t> codec = data.U32BE(at + 4);
+        std::optional<uint16_t> width = data.U16BE(at + 32);
+        std::optional<uint16_t> height = data.U16BE(at + 34);
+        std::optional<uint16_t> depth = data.U16BE(at + 82);
+        if (!descriptionSize || !codec || !width || !height || !depth || at + *descriptionSize > available)
+            return std::nullopt;
+        QuickTimeImage image {*codec, *width, *height, *depth};
+        constexpr uint32_t kDescriptionBytes = 86;
+        if (*descriptionSize > kDescriptionBytes)
+            image.colorTable = {bytes + at + kDescriptionBytes, *descriptionSize - kDescriptionBytes};
+        image.data = bytes + at + *descriptionSize;
+        image.size = static_cast<size_t>(available - at - *descriptionSize);
+        return image;
+    }
+
+    // False for the codecs decoded by the search for JPEG data.
+    bool DecodeDescribedQuickTime(uint64_t length)
+    {
+        std::optional<QuickTimeImage> image = ReadImageDescription(length);
+        if (!image)
+            return false;
+        if (image->codec == FourCC("png "))
+            DecodeEmbedded(embedded_.png, *image);
+        else if (image->codec == FourCC("tiff"))
+            DecodeEmbedded(embedded_.tiff, *image);
+        else if (image->codec == FourCC("raw "))
+            DecodeRawPixels(*image);
+        else
+            return false;
+        return true;
+    }
+
+    void DecodeEmbedded(CPictureDecoder* decoder, const QuickTimeImage& image)
+    {
+        if (decoder == nullptr)
+            ThrowDecodeError(PE_UNSUPPORTED, "PICT file contains unrecognized quicktime data.\n");
+        CMemoryByteSource data;
+        data.OpenMemory(image.data, image.size);
+        decoder->Decode(data, bitmap_, callerDepth_);
+    }
+
+    // Uncompressed QuickTime pixels, rows one after the other: 8-bit indices
+    // into the colour table behind the description (grey levels without one,
+    // and always at depth 40), 16-bit 5-5-5, 24-bit RGB or 32-bit ARGB, all
+    // big-endian.
+    void DecodeRawPixels(const QuickTimeImage& image)
+    {
+        int depth = image.depth == 40 ? 8 : image.depth;
+        if (depth != 8 && depth != 16 && depth != 24 && depth != 32)
+            ThrowDecodeError(PE_UNSUPPORTED, "PICT file contains unrecognized quicktime data.\n");
+        if (image.width <= 0 || image.height <= 0)
+            ThrowDecodeError(PE_FORMAT_ERROR, "Error decoding pict: QuickTime image of no size.");
+        size_t pixelBytes = static_cast<size_t>(depth / 8);
+        size_t rowBytes = static_cast<size_t>(image.width) * pixelBytes;
+        if (rowBytes * static_cast<size_t>(image.height) > image.size)
+            ThrowEndOfFile();
+        PaletteBuffer colors = RawColors(image);
+        ChooseDestinationDepth(depth, wantedDepth_);
+        bitmap_.Create(image.width, image.height, wantedDepth_, false);
+        if (wantedDepth_ == 8)
+            bitmap_.SetPaletteEntries(colors.get());
+        CWriteAccess access(bitmap_);
+        for (int y = 0; y < image.height; ++y) {
+            const uint8_t* row = image.data + static_cast<size_t>(y) * rowBytes;
+            uint8_t* line = bitmap_.GetLines()[y];
+            if (wantedDepth_ == 8) {
+                std::copy_n(row, image.width, line);
+                continue;
+            }
+            auto* pixels = reinterpret_cast<BgraPixel*>(line);
+            for (int x = 0; x < image.width; ++x, row += pixelBytes)
+                pixels[x] = RawPixel(row, depth, colors.get());
+        }
+    }
+
+    // The colour table is read as the pixmaps' are, by a reader of its own bytes.
+    static PaletteBuffer RawColors(const QuickTimeImage& image)
+    {
+        if (image.depth == 8 && !image.colorTable.empty()) {
+            CMemoryByteSource table;
+            table.OpenMemory(image.colorTable.data(), image.colorTable.size());
+            CPlainBitmap unused;
+            PaletteBuffer palette;
+            int depth = 8;
+            PictReader reader(unused, palette, depth, table, {});
+            reader.quiet_ = true;
+            return reader.ReadColorTable();
+        }
+        auto grey = std::make_unique<BgraPixel[]>(kPaletteSize);
+        FillGreyRamp(grey.get(), kPaletteSize);
+        return grey;
+    }
+
+    static BgraPixel RawPixel(const uint8_t* p, int depth, const BgraPixel* colors)
+    {
+        switch (depth) {
+        case 8: return colors[p[0]];
+        case 16: {
+            uint16_t v = os::LoadBigEndian<uint16_t>(p);
+            return OpaqueBgra(static_cast<uint8_t>(((v >> 10) & 31) << 3), static_cast<uint8_t>(((v >> 5) & 31) << 3),
+                              static_cast<uint8_t>((v & 31) << 3));
+        }
+        case 24: return OpaqueBgra(p[0], p[1], p[2]);
+        default: return OpaqueBgra(p[1], p[2], p[3]);
+        }
+    }
+
     void DecodeJpegIn(uint64_t length)
     {
         size_t available = static_cast<size_t>(source_.GetRemaining());
@@ -537,10 +926,10 @@ private:
             if (!data.Has(offset, 1))
                 ThrowEndOfFile();
             if (data.U8(offset) == 0xFF && data.U8(offset + 1) == 0xD8 && data.U8(offset + 2) == 0xFF) {
-                if (jpegDecoder_ == nullptr)
+                if (embedded_.jpeg == nullptr)
                     ThrowDecodeError(PE_UNSUPPORTED, "Library not compiled for PICT/JPEG.");
                 source_.Skip(static_cast<size_t>(offset));
-                jpegDecoder_->Decode(source_, bitmap_, callerDepth_);
+                embedded_.jpeg->Decode(source_, bitmap_, callerDepth_);
                 return;
             }
         }
@@ -552,16 +941,45 @@ private:
     int& wantedDepth_;
     int callerDepth_;
     CByteSource& source_;
-    CPictureDecoder* jpegDecoder_;
+    PictEmbeddedDecoders embedded_;
     int version_ = 1;
+    PictRect frame_;
     PictPlacement placement_;
     int64_t bandBudget_ = -1;  // bytes a strip's bitmap may take; -1 for the first image
+    bool quiet_ = false;       // no trace: the look-ahead for drawing
+    bool skipRows_ = false;    // raster opcodes are stepped over
 };
 
+bool StartsWith(const os::CByteReader& bytes, size_t offset, std::initializer_list<uint8_t> values)
+{
+    for (uint8_t value : values)
+        if (bytes.U8(offset++) != value)
+            return false;
+    return true;
+}
+
 }  // namespace
+
+bool IsPictHeaderAt(std::span<const uint8_t> bytes, size_t offset)
+{
+    os::CByteReader h(bytes.data(), bytes.size());
+    size_t version = offset + kSizeAndFrameBytes;
+    // Version 1 pictures begin with a clip region, or with comments.
+    return StartsWith(h, version, {0x00, 0x11, 0x02, 0xFF}) || StartsWith(h, version, {0x00, 0x11, 0x01}) ||
+           StartsWith(h, version, {0x11, 0x01, 0x01, 0x00}) || StartsWith(h, version, {0x11, 0x01, 0xA0}) ||
+           StartsWith(h, version, {0x11, 0x01, 0xA1});
+}
+
+bool IsBarePictHeader(std::span<const uint8_t> bytes)
+{
+    os::CByteReader h(bytes.data(), bytes.size());
+    auto word = [&](size_t offset) { return static_cast<int16_t>(h.U16BE(offset).value_or(0)); };
+    bool frameNotEmpty = word(2) < word(6) && word(4) < word(8);  // top < bottom, left < right
+    return frameNotEmpty && IsPictHeaderAt(bytes, 0);
+}
 
 void CPICTDecoder::DecodeImage(CPictureBitmap& bitmap, PaletteBuffer& paletteOut, int& wantedDepth,
                                CByteSource& source)
 {
-    PictReader(bitmap, paletteOut, wantedDepth, source, jpegDecoder_).Decode();
+    PictReader(bitmap, paletteOut, wantedDepth, source, embedded_).Decode();
 }

@@ -1,21 +1,43 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
 #include "picture/decoding/PictureDecoder.h"
 
-// Macintosh PICT files, versions 1 and 2: walks the QuickDraw opcodes,
-// stepping over the drawing ones, and decodes the first raster image: a
-// one-bit bitmap, a pixmap of 1 to 8 bits with its colour table, direct
-// pixels of 16 or 32 bits, or embedded JPEG data, which goes to the JPEG
-// decoder given at construction. A picture of drawing alone is refused.
+// The decoders of the images QuickTime data in a picture may hold; a null
+// one refuses its images.
+struct PictEmbeddedDecoders {
+    CPictureDecoder* jpeg = nullptr;
+    CPictureDecoder* png = nullptr;
+    CPictureDecoder* tiff = nullptr;
+};
+
+// Macintosh PICT files, versions 1 and 2, with or without the 512-byte
+// preamble. A picture that draws (lines, shapes, text) is played whole by the
+// QuickDraw player, its raster images decoded here and drawn in their turn.
+// Any other picture gives its first raster image: a one-bit bitmap, a pixmap
+// of 1 to 8 bits with its colour table, direct pixels of 16 or 32 bits, or
+// QuickTime data (JPEG, PNG and TIFF through their decoders, uncompressed
+// pixels here). A picture that draws nothing is refused.
 class CPICTDecoder : public CPictureDecoder {
 public:
-    // `jpegDecoder` may be null: embedded JPEG data are then refused.
-    explicit CPICTDecoder(CPictureDecoder* jpegDecoder) : jpegDecoder_(jpegDecoder) {}
+    explicit CPICTDecoder(const PictEmbeddedDecoders& embedded) : embedded_(embedded) {}
+    explicit CPICTDecoder(CPictureDecoder* jpegDecoder) : embedded_ {jpegDecoder} {}
 
 protected:
     void DecodeImage(CPictureBitmap& bitmap, PaletteBuffer& paletteOut, int& wantedDepth,
                      CByteSource& source) override;
 
 private:
-    CPictureDecoder* jpegDecoder_;
+    PictEmbeddedDecoders embedded_;
 };
+
+// Whether a picture header (size word, frame, version opcode) begins at
+// `offset`: the version 2 opcode words, or the version 1 opcode bytes followed
+// by what QuickDraw begins a picture with (a clip region, or a comment).
+bool IsPictHeaderAt(std::span<const uint8_t> bytes, size_t offset);
+// A picture header at the file's start, without the 512-byte preamble, whose
+// frame is not empty.
+bool IsBarePictHeader(std::span<const uint8_t> bytes);

@@ -25,6 +25,7 @@ struct PictPlacement {
     PictRect bounds;
     PictRect sourceRect;
     PictRect destinationRect;
+    uint16_t mode = 0;  // the transfer mode
 
     // Copied whole and unscaled, so the image can be placed as it is.
     bool IsPlainCopy() const;

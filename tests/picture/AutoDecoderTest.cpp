@@ -102,6 +102,25 @@ TEST(DetectFormat, PictNeedsMoreThan540Bytes)
     EXPECT_EQ(Detect(PictWith({0x00, 0x11, 0x02, 0xFE}, 600)), PF_UNKNOWN);
 }
 
+// A picture taken out of an archive has no preamble: its header at the start
+// says PICT when no other signature does. Version 1 pictures may begin with
+// a comment instead of the clip region.
+TEST(DetectFormat, PictWithoutPreambleAndVersionOneWithComments)
+{
+    auto bare = [](std::initializer_list<uint8_t> version, uint16_t bottom = 10) {
+        return ByteWriter().U16BE(0).U16BE(0).U16BE(0).U16BE(bottom).U16BE(10).Bytes(version).Fill(20).Take();
+    };
+    EXPECT_EQ(Detect(bare({0x00, 0x11, 0x02, 0xFF})), PF_PICT);
+    EXPECT_EQ(Detect(bare({0x11, 0x01, 0x01, 0x00})), PF_PICT);
+    EXPECT_EQ(Detect(bare({0x11, 0x01, 0xA0})), PF_PICT);
+    EXPECT_EQ(Detect(PictWith({0x11, 0x01, 0xA1}, 600)), PF_PICT);
+    EXPECT_EQ(Detect(bare({0x11, 0x01, 0x30})), PF_UNKNOWN);  // neither clip region nor comment first
+    EXPECT_EQ(Detect(bare({0x00, 0x11, 0x02, 0xFF}, 0)), PF_UNKNOWN);  // an empty frame
+    std::vector<uint8_t> jpeg = bare({0x00, 0x11, 0x02, 0xFF});
+    jpeg[0] = 0xFF, jpeg[1] = 0xD8, jpeg[2] = 0xFF;
+    EXPECT_EQ(Detect(jpeg), PF_JPEG);
+}
+
 TEST(DetectFormat, EpsWithoutPreviewIsUnknown)
 {
     EXPECT_EQ(Detect(EpsHeader(0, 100)), PF_UNKNOWN);

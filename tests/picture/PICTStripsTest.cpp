@@ -84,8 +84,8 @@ TEST(PICTStrips, JoinIntoOnePicture)
     auto cube = CubePalette()[scene[11][3]];
     EXPECT_EQ(ColorAt(*colours.bitmap, 3, 11), OpaqueBgra(cube[0], cube[1], cube[2]));
 
-    // Drawing between the strips, and a one-bit mask that cannot join them,
-    // leave the picture as it is.
+    // Drawing between the strips, and a one-bit image that cannot join them,
+    // are drawn over the strips before them, in order.
     IndexRows top = RowsOf(scene, 0, 5);
     PictWriter mixed(2, kWidth, kHeight);
     AppendPictIndexedStrip(mixed, top, CubePalette(), 0);
@@ -98,7 +98,16 @@ TEST(PICTStrips, JoinIntoOnePicture)
     AppendPictIndexedStrip(mixed, RowsOf(scene, 5, 7), CubePalette(), 5);
     DecodeResult withMask = Decode(mixed.Finish());
     ASSERT_TRUE(withMask.Ok()) << withMask.text;
-    ExpectScene(*withMask.bitmap, scene);
+    ASSERT_EQ(withMask.bitmap->GetSize(), std::make_pair(kWidth, kHeight));
+    auto sceneColor = [&](int x, int y) {
+        auto color = CubePalette()[scene[static_cast<size_t>(y)][static_cast<size_t>(x)]];
+        return OpaqueBgra(color[0], color[1], color[2]);
+    };
+    EXPECT_EQ(ColorAt(*withMask.bitmap, 3, 3), OpaqueBgra(0, 0, 0));    // the painted rectangle
+    EXPECT_EQ(ColorAt(*withMask.bitmap, 15, 0), OpaqueBgra(0, 0, 0));   // the one-bit row
+    EXPECT_EQ(ColorAt(*withMask.bitmap, 20, 0), sceneColor(20, 0));
+    EXPECT_EQ(ColorAt(*withMask.bitmap, 5, 4), sceneColor(5, 4));
+    EXPECT_EQ(ColorAt(*withMask.bitmap, 3, 11), sceneColor(3, 11));
 }
 
 TEST(PICTStrips, StripsThatCannotJoinAreLeftOut)

@@ -1,6 +1,7 @@
 #include "tests/support/PictWriter.h"
 
 #include <algorithm>
+#include <string>
 
 namespace {
 
@@ -33,19 +34,20 @@ int RowBytesOf(int width, int pixelSize)
 
 }  // namespace
 
-PictWriter::PictWriter(int version, int width, int height) : version_(version)
+PictWriter::PictWriter(int version, int width, int height, int dpi) : version_(version)
 {
     file_.Fill(512).U16BE(0);
     WriteRect(file_, width, height);
     if (version == 1) {
         file_.U8(0x11).U8(0x01);
         Op(0x01);
-        WritePictRegion(file_, 10);
+        WritePictShapeRegion(file_, 0, 0, width, height);
         return;
     }
     file_.U16BE(0x0011).U16BE(0x02FF);
-    Op(0x0C00).Data().U16BE(0xFFFE).U16BE(0).U32BE(0x00480000).U32BE(0x00480000);
-    WriteRect(file_, width, height);
+    uint32_t resolution = static_cast<uint32_t>(dpi) << 16;
+    Op(0x0C00).Data().U16BE(0xFFFE).U16BE(0).U32BE(resolution).U32BE(resolution);
+    WriteRect(file_, width * dpi / 72, height * dpi / 72);
     file_.U32BE(0);
 }
 
@@ -111,6 +113,48 @@ void WritePictPlacement(ByteWriter& out, const PictPixMap& pixMap, int left, int
 void WritePictRegion(ByteWriter& out, uint16_t size)
 {
     out.U16BE(size).Fill(size - 2u, 0x01);
+}
+
+void WritePictRect(ByteWriter& out, int left, int top, int right, int bottom)
+{
+    WriteRectAt(out, left, top, right - left, bottom - top);
+}
+
+void WritePictShapeRegion(ByteWriter& out, int left, int top, int right, int bottom,
+                          const std::vector<std::pair<int, std::vector<int>>>& rows)
+{
+    ByteWriter data;
+    for (const auto& [y, flips] : rows) {
+        data.U16BE(static_cast<uint32_t>(y));
+        for (int x : flips)
+            data.U16BE(static_cast<uint32_t>(x));
+        data.U16BE(0x7FFF);
+    }
+    if (!rows.empty())
+        data.U16BE(0x7FFF);
+    out.U16BE(static_cast<uint32_t>(10 + data.Size()));
+    WritePictRect(out, left, top, right, bottom);
+    out.Bytes(data.Take());
+}
+
+void AppendPictQuickTime(PictWriter& pict, const std::string& codec, int width, int height, int depth,
+                         const std::vector<uint8_t>& data, const std::vector<std::array<uint8_t, 3>>& colors)
+{
+    ByteWriter table;
+    if (!colors.empty())
+        WritePictColorTable(table, colors);
+    ByteWriter payload;
+    payload.U16BE(0);  // version
+    for (uint32_t value : {1u << 16, 0u, 0u, 0u, 1u << 16, 0u, 0u, 0u, 1u << 30})
+        payload.U32BE(value);
+    payload.U32BE(0).Fill(8).U16BE(0).Fill(8).U32BE(0).U32BE(0);  // matte, mode, source, accuracy, mask
+    payload.U32BE(static_cast<uint32_t>(86 + table.Size())).Text(codec).Fill(6).U16BE(0).U16BE(0).U16BE(0).Text("appl").U32BE(0).U32BE(0);
+    payload.U16BE(static_cast<uint32_t>(width)).U16BE(static_cast<uint32_t>(height));
+    payload.U32BE(0x00480000).U32BE(0x00480000).U32BE(static_cast<uint32_t>(data.size())).U16BE(1).Fill(32);
+    payload.U16BE(static_cast<uint32_t>(depth)).U16BE(colors.empty() ? 0xFFFF : 0);
+    payload.Bytes(table.Take()).Bytes(data);
+    std::vector<uint8_t> bytes = payload.Take();
+    pict.Op(0x8200).Data().U32BE(static_cast<uint32_t>(bytes.size())).Bytes(bytes);
 }
 
 std::vector<uint8_t> PackBits(const std::vector<uint8_t>& row, int unitBytes)

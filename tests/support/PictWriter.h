@@ -2,17 +2,20 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/ByteWriter.h"
 
 // A Macintosh PICT file written opcode by opcode: the 512-byte preamble, the
 // picture size and frame, the version opcode (version 1: then a clip region
-// of the frame, as QuickDraw writes; version 2: the header opcode), then
+// of the frame, as QuickDraw writes; version 2: the extended header opcode,
+// whose source rectangle covers the frame at `dpi` dots per inch), then
 // whatever the caller appends.
 class PictWriter {
 public:
-    PictWriter(int version, int width, int height);
+    PictWriter(int version, int width, int height, int dpi = 72);
 
     // A byte in version 1; a word at an even offset in version 2.
     PictWriter& Op(uint16_t opcode);
@@ -50,6 +53,18 @@ void WritePictRects(ByteWriter& out, int width, int height);
 void WritePictPlacement(ByteWriter& out, const PictPixMap& pixMap, int left, int top, int width, int height);
 // A region or polygon of `size` bytes, its size word included.
 void WritePictRegion(ByteWriter& out, uint16_t size);
+// A QuickDraw rectangle, stored top, left, bottom, right.
+void WritePictRect(ByteWriter& out, int left, int top, int right, int bottom);
+// A rectangular region, or one of the rows given: each a row number and the
+// columns where insideness flips from the row above.
+void WritePictShapeRegion(ByteWriter& out, int left, int top, int right, int bottom,
+                          const std::vector<std::pair<int, std::vector<int>>>& rows = {});
+
+// QuickTime data (opcode 0x8200) of `codec` ("png ", "tiff", "raw ", "cvid"):
+// no move, no matte or mask, the image description (with `colors` as its
+// colour table when given), then `data`.
+void AppendPictQuickTime(PictWriter& pict, const std::string& codec, int width, int height, int depth,
+                         const std::vector<uint8_t>& data, const std::vector<std::array<uint8_t, 3>>& colors = {});
 
 // PackBits of one row in units of `unitBytes` (2 for 16-bit pixels).
 std::vector<uint8_t> PackBits(const std::vector<uint8_t>& row, int unitBytes = 1);
