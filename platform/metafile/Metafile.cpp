@@ -54,6 +54,12 @@ bool CMetafile::Render(int width, int height, const RowSink& sink) const
     return player->render(source, width, height, sink);
 }
 
+bool PlayQuickDraw(const QuickDrawPicture& picture, const RowSink& sink)
+{
+    const PlayerEntry* player = Player();
+    return player != nullptr && player->playQuickDraw(picture, sink);
+}
+
 void PrepareTextDrawing()
 {
     if (const PlayerEntry* player = Player())

@@ -92,7 +92,7 @@ void PrepareFonts()
         QFontDatabase::families();
 }
 
-const PlayerEntry kPlayer {&Render, &PrepareFonts};
+const PlayerEntry kPlayer {&Render, &PrepareFonts, &DrawQuickDraw};
 
 }  // namespace
 

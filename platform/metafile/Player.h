@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "platform/metafile/Metafile.h"
+#include "platform/metafile/QuickDraw.h"
 
 namespace metafile {
 
@@ -28,7 +29,12 @@ struct PlayerEntry {
     bool (*render)(const PlaybackSource& source, int width, int height, const RowSink& sink);
     // As PrepareTextDrawing.
     void (*prepareTextDrawing)();
+    // As PlayQuickDraw.
+    bool (*playQuickDraw)(const QuickDrawPicture& picture, const RowSink& sink);
 };
+
+// The player's QuickDraw drawing, which PlayQuickDraw reaches through Player().
+bool DrawQuickDraw(const QuickDrawPicture& picture, const RowSink& sink);
 
 // The player, linked in or loaded from its module; null when the module
 // cannot be loaded.

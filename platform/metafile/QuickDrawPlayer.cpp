@@ -18,7 +18,7 @@
 #include "platform/metafile/FontMapper.h"
 #include "platform/metafile/Limits.h"
 #include "platform/metafile/PlaybackDC.h"
-#include "platform/metafile/QuickDraw.h"
+#include "platform/metafile/Player.h"
 #include "platform/metafile/RegionTools.h"
 #include "platform/metafile/TextDrawer.h"
 
@@ -724,7 +724,7 @@ QTransform SourceToTarget(const QuickDrawPicture& picture, int width, int height
 
 }  // namespace
 
-bool PlayQuickDraw(const QuickDrawPicture& picture, const RowSink& sink)
+bool DrawQuickDraw(const QuickDrawPicture& picture, const RowSink& sink)
 {
     int width = picture.frame.right - picture.frame.left;
     int height = picture.frame.bottom - picture.frame.top;
