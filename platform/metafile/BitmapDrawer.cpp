@@ -75,6 +75,8 @@ bool ShrinksInHalftone(const CPlaybackDC& dc, const QTransform& transform)
 void DrawTransformed(CPlaybackDC& dc, const QTransform& transform, const QImage& image, const QRectF& area,
                      bool smooth, double opacity = 1)
 {
+    if (!dc.SpendDrawing(transform.mapRect(area)))
+        return;
     QPainter& painter = dc.Painter();
     painter.save();
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -90,9 +92,7 @@ void DrawTransformed(CPlaybackDC& dc, const QTransform& transform, const QImage&
 // its allowance of such work.
 QRect AffectedArea(CPlaybackDC& dc, const QRectF& bounds)
 {
-    QRect area = PixelsWithin(bounds, dc.Target().rect());
-    if (std::optional<QRegion> clip = dc.EffectiveClip())
-        area &= clip->boundingRect();
+    QRect area = dc.DrawableArea(bounds);
     if (area.isEmpty() || !dc.SpendPixelWork(int64_t {area.width()} * area.height()))
         return {};
     return area;
@@ -172,7 +172,7 @@ QImage Layer(const QRect& area, const QTransform& transform, const QImage& image
 void FillWithBrush(CPlaybackDC& dc, const QPolygonF& shape)
 {
     std::optional<QBrush> brush = MakeFillBrush(dc.State().brush, dc.State());
-    if (!brush)
+    if (!brush || !dc.SpendDrawing(shape.boundingRect()))
         return;
     QPainter& painter = dc.Painter();
     painter.save();
@@ -353,7 +353,8 @@ void GradientFillRects(CPlaybackDC& dc, const std::vector<GradientVertex>& verti
                                   : dc.ToTarget(from.at).x() <= dc.ToTarget(to.at).x();
         gradient.setColorAt(0, fromFirst ? from.color : to.color);
         gradient.setColorAt(1, fromFirst ? to.color : from.color);
-        painter.fillRect(box, gradient);
+        if (dc.SpendDrawing(box))
+            painter.fillRect(box, gradient);
     }
     painter.restore();
 }

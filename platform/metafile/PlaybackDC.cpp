@@ -389,6 +389,8 @@ void CPlaybackDC::AngleArc(QPointF center, double radius, double startDegrees, d
 void CPlaybackDC::SetPixel(QPointF point, gdi::ColorRef color)
 {
     QPointF at = ToTarget(point);
+    if (!SpendDrawing(QRectF(at, QSizeF(1, 1))))
+        return;
     painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter_.fillRect(QRectF(at, QSizeF(1, 1)), ColorOf(color, state_));
 }
@@ -500,7 +502,7 @@ void CPlaybackDC::AddClosedFiguresToPath(const QPainterPath& target)
 void CPlaybackDC::FillTarget(const QPainterPath& target, const QBrush& brush)
 {
     MixMode mix = MixModeOf(state_.rop2);
-    if (!mix.draws || target.isEmpty())
+    if (!mix.draws || target.isEmpty() || !SpendDrawing(target.controlPointRect()))
         return;
     QPainterPath shape = target;
     shape.setFillRule(state_.fillMode == gdi::WINDING ? Qt::WindingFill : Qt::OddEvenFill);
@@ -516,6 +518,9 @@ void CPlaybackDC::StrokeTarget(const QPainterPath& outline)
     std::optional<QPen> pen = MakeStrokePen(state_, UnitLengthX());
     MixMode mix = MixModeOf(state_.rop2);
     if (!pen || !mix.draws || outline.isEmpty())
+        return;
+    double reach = std::max(pen->widthF(), 1.0) / 2 + 1;
+    if (!SpendDrawing(outline.controlPointRect().adjusted(-reach, -reach, reach, reach)))
         return;
     if (mix.forcedColor)
         pen->setColor(*mix.forcedColor);
@@ -637,6 +642,20 @@ bool CPlaybackDC::SpendPixelWork(int64_t pixels)
         return false;
     pixelWork_ += pixels;
     return true;
+}
+
+QRect CPlaybackDC::DrawableArea(const QRectF& bounds) const
+{
+    QRect area = PixelsWithin(bounds, target_.rect());
+    if (std::optional<QRegion> clip = EffectiveClip())
+        area &= clip->boundingRect();
+    return area;
+}
+
+bool CPlaybackDC::SpendDrawing(const QRectF& bounds)
+{
+    QRect area = DrawableArea(bounds);
+    return area.isEmpty() || SpendPixelWork(int64_t {area.width()} * area.height());
 }
 
 QPainterPath CPlaybackDC::RectShape(const QRectF& logical) const
@@ -761,6 +780,8 @@ QRegion CPlaybackDC::RegionToTarget(const QRegion& logical)
 
 void CPlaybackDC::FillTargetRegion(const QRegion& target, const QBrush& brush)
 {
+    if (!SpendDrawing(target.boundingRect()))
+        return;
     QPainterPath shape;
     shape.addRegion(target);
     painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -794,8 +815,11 @@ void CPlaybackDC::FrameRegion(const QRegion& logical, const LogBrush& brush, QSi
 
 void CPlaybackDC::InvertRegion(const QRegion& logical)
 {
+    QRegion target = RegionToTarget(logical);
+    if (!SpendDrawing(target.boundingRect()))
+        return;
     QPainterPath shape;
-    shape.addRegion(RegionToTarget(logical));
+    shape.addRegion(target);
     painter_.setCompositionMode(QPainter::RasterOp_NotDestination);
     painter_.setPen(Qt::NoPen);
     painter_.setBrush(Qt::black);

@@ -120,6 +120,13 @@ public:
     // Counts pixels a loop of the player's own is about to touch; false
     // once the file has used up its allowance, and the work is skipped.
     bool SpendPixelWork(int64_t pixels);
+    // The target pixels a drawing within `bounds` (target pixels) may change:
+    // those within the target and the clip.
+    QRect DrawableArea(const QRectF& bounds) const;
+    // Counts the pixels of `bounds` a drawing handed to the painter may
+    // cover against the same allowance; false once it is used up, and the
+    // drawing is skipped.
+    bool SpendDrawing(const QRectF& bounds);
 
 private:
     void DrawClosed(const QPainterPath& fillShape, const QPainterPath& outline);

@@ -61,6 +61,12 @@ Layout LayOut(const TextCall& call, const QFontMetricsF& metrics, double unitX, 
     return layout;
 }
 
+// The box the characters of a line take up before placement.
+QRectF LineBox(const Layout& layout, const QFontMetricsF& metrics)
+{
+    return QRectF(0, -metrics.ascent(), layout.extent, metrics.ascent() + metrics.descent()).normalized();
+}
+
 void FillOpaqueRect(CPlaybackDC& dc, const QRectF& logical)
 {
     QPainterPath shape;
@@ -69,6 +75,8 @@ void FillOpaqueRect(CPlaybackDC& dc, const QRectF& logical)
     else
         shape.addPolygon(dc.ToTarget(std::vector<QPointF> {logical.topLeft(), logical.topRight(),
                                                             logical.bottomRight(), logical.bottomLeft()}));
+    if (!dc.SpendDrawing(shape.boundingRect()))
+        return;
     QPainter& painter = dc.Painter();
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.fillPath(shape, ColorOf(dc.State().backgroundColor, dc.State()));
@@ -125,7 +133,7 @@ void DrawText(CPlaybackDC& dc, const TextCall& call)
             if (IsWithinReach(c.at))
                 outlines.addText(c.at, mapped.font, c.text);
         dc.AddClosedFiguresToPath(placement.map(outlines));
-    } else {
+    } else if (dc.SpendDrawing(placement.mapRect(LineBox(layout, metrics)))) {
         QPainter& painter = dc.Painter();
         painter.save();
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);

@@ -236,3 +236,31 @@ TEST(HostileWindowsMetafile, HeadersAndSizesThatLie)
         EXPECT_TRUE(RenderWindows(bytes, 8, 8).loaded) << words;
     }
 }
+
+// Fills of the whole picture, red and then one green, spend the allowance of
+// pixel work by the pixels they may cover; once it is used up the rest is
+// skipped. The clip leaves only the picture's edge to paint, so the test
+// spends the allowance without painting it.
+TEST(HostileWindowsMetafile, FillsStopOnceThePixelWorkIsSpent)
+{
+    constexpr int kSide = 4096;  // 2^24 pixels a fill: 256 fills use up the allowance
+    struct Case {
+        int redFills;
+        uint32_t expected;
+    };
+    for (Case c : {Case {200, kGreen}, Case {300, kRed}}) {
+        WmfWriter wmf;
+        wmf.Record(meta::kSetWindowExt, {kSide, kSide});
+        wmf.Record(meta::kExcludeClipRect, {kSide - 1, kSide - 1, 1, 1});
+        wmf.Record(meta::kCreatePenIndirect, {5, 0, 0, 0, 0}).Record(meta::kSelectObject, {0});
+        wmf.Record(meta::kCreateBrushIndirect, {0, 0xFF, 0, 0}).Record(meta::kSelectObject, {1});
+        for (int i = 0; i < c.redFills; ++i)
+            wmf.Record(meta::kRectangle, {kSide, kSide, 0, 0});
+        wmf.Record(meta::kCreateBrushIndirect, {0, 0xFF00, 0, 0}).Record(meta::kSelectObject, {2});
+        wmf.Record(meta::kRectangle, {kSide, kSide, 0, 0});
+        RenderedMetafile picture = RenderWindows(wmf.Finish(), kSide, kSide);
+        ASSERT_TRUE(picture.loaded);
+        EXPECT_EQ(picture.At(0, 0), c.expected) << c.redFills;
+        EXPECT_EQ(picture.At(kSide / 2, kSide / 2), kWhite) << c.redFills;
+    }
+}

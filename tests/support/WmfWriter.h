@@ -62,6 +62,7 @@ enum : uint16_t {
     kCreateBrushIndirect = 0x02FC,
     kPolygon = 0x0324,
     kPolyline = 0x0325,
+    kExcludeClipRect = 0x0415,
     kIntersectClipRect = 0x0416,
     kEllipse = 0x0418,
     kRectangle = 0x041B,
