@@ -14,6 +14,15 @@ namespace metafile {
 // the player skips that record.
 struct MalformedRecord {};
 
+// The value of a checked read; MalformedRecord when the read fell outside.
+template <typename T>
+T Checked(std::optional<T> value)
+{
+    if (!value)
+        throw MalformedRecord {};
+    return *value;
+}
+
 // A bounds-checked little-endian view of bytes: every read outside the view
 // throws MalformedRecord. Offsets and counts are checked in 64 bits.
 class CByteView {
@@ -42,14 +51,6 @@ public:
     CByteView From(uint64_t offset) const { return Sub(offset, offset <= Size() ? Size() - offset : 0); }
 
 private:
-    template <typename T>
-    static T Checked(std::optional<T> value)
-    {
-        if (!value)
-            throw MalformedRecord {};
-        return *value;
-    }
-
     os::CByteReader bytes_;
 };
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 #include <numbers>
 
 #include "platform/metafile/Limits.h"
@@ -11,6 +12,29 @@
 #include "platform/metafile/RegionTools.h"
 
 namespace metafile {
+
+bool DrawOnWhite(int width, int height, const RowSink& sink, const std::function<void(QImage&)>& draw)
+{
+    if (width <= 0 || height <= 0)
+        return false;
+    QImage target;
+    try {
+        target = QImage(width, height, QImage::Format_RGB32);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (target.isNull())
+        return false;
+    target.fill(Qt::white);
+    try {
+        draw(target);
+    } catch (const std::bad_alloc&) {
+        // What was drawn before memory ran out stands.
+    }
+    for (int y = 0; y < height; ++y)
+        sink(y, reinterpret_cast<const uint32_t*>(target.constScanLine(y)));
+    return true;
+}
 
 namespace {
 

@@ -12,9 +12,15 @@
 #include <vector>
 
 #include "platform/metafile/DcState.h"
+#include "platform/metafile/Metafile.h"
 #include "platform/metafile/GdiObjects.h"
 
 namespace metafile {
+
+// Draws with `draw` on a white 32-bit target of the size and hands its rows
+// to `sink`, top first; what was drawn before memory ran out stands. False,
+// with nothing handed over, when no such target can be made.
+bool DrawOnWhite(int width, int height, const RowSink& sink, const std::function<void(QImage&)>& draw);
 
 // The device context a metafile plays into: GDI's state (saved and restored
 // whole), the object table, and the drawing calls in logical coordinates,

@@ -61,29 +61,13 @@ void PlayWindows(QImage& target, CByteView bytes, const MetaRect& initialWindow,
 
 bool Render(const PlaybackSource& source, int width, int height, const RowSink& sink)
 {
-    if (width <= 0 || height <= 0)
-        return false;
-    QImage target;
-    try {
-        target = QImage(width, height, QImage::Format_RGB32);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    if (target.isNull())
-        return false;
-    target.fill(Qt::white);
-    try {
+    return DrawOnWhite(width, height, sink, [&](QImage& target) {
         CByteView bytes(source.bytes, source.size);
         if (source.enhanced)
             PlayEnhanced(target, bytes, source.header);
         else
             PlayWindows(target, bytes, source.initialWindow, source.objectSlots);
-    } catch (const std::bad_alloc&) {
-        // What was drawn before memory ran out stands.
-    }
-    for (int y = 0; y < height; ++y)
-        sink(y, reinterpret_cast<const uint32_t*>(target.constScanLine(y)));
-    return true;
+    });
 }
 
 void PrepareFonts()

@@ -116,14 +116,6 @@ public:
     }
 
 private:
-    template <typename T>
-    static T Checked(std::optional<T> value)
-    {
-        if (!value)
-            throw MalformedRecord {};
-        return *value;
-    }
-
     os::CByteReader bytes_;
 };
 
@@ -728,28 +720,12 @@ bool DrawQuickDraw(const QuickDrawPicture& picture, const RowSink& sink)
 {
     int width = picture.frame.right - picture.frame.left;
     int height = picture.frame.bottom - picture.frame.top;
-    if (width <= 0 || height <= 0)
-        return false;
-    QImage target;
-    try {
-        target = QImage(width, height, QImage::Format_RGB32);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    if (target.isNull())
-        return false;
-    target.fill(Qt::white);
-    try {
+    return DrawOnWhite(width, height, sink, [&](QImage& target) {
         CPlaybackDC dc(target, CMapping(QSizeF(kReferencePixels.cx, kReferencePixels.cy),
                                         QSizeF(kReferenceMillimeters.cx, kReferenceMillimeters.cy)),
                        SourceToTarget(picture, width, height), 0);
         CQuickDrawPlayer(picture, dc).Play();
-    } catch (const std::bad_alloc&) {
-        // What was drawn before memory ran out stands.
-    }
-    for (int y = 0; y < height; ++y)
-        sink(y, reinterpret_cast<const uint32_t*>(target.constScanLine(y)));
-    return true;
+    });
 }
 
 }  // namespace metafile
