@@ -15,6 +15,7 @@
 #include "picture/decoding/Trace.h"
 #include "picture/formats/PictBands.h"
 #include "picture/formats/PictOpcodes.h"
+#include "picture/formats/PictQuickTime.h"
 #include "picture/formats/PictRows.h"
 #include "platform/gdi/BitmapInfo.h"
 #include "platform/metafile/QuickDraw.h"
@@ -524,7 +525,7 @@ private:
         source_.Skip(8);
         uint16_t rowBytes = source_.ReadU16BE() & ~kPixMapFlag;
         PixMapRecord pixMap = ReadPixMap();
-        PaletteBuffer table = ReadColorTable();
+        PaletteBuffer table = ReadPictColorTable(source_, !quiet_);
         PictRowLayout layout = RowLayoutOf(pixMap, rowBytes, true);
         constexpr int64_t kMaxPatternPixels = 1 << 16;
         bool decodable = into != nullptr && layout.width > 0 && layout.height > 0 && layout.pixelSize <= 8 &&
@@ -580,33 +581,6 @@ private:
         return pixMap;
     }
 
-    // 256 opaque entries; entries the table does not name are black, and
-    // entries beyond 255 are read and dropped. A size word of 0xFFFF is an
-    // empty table.
-    PaletteBuffer ReadColorTable()
-    {
-        Trace(3, "Getting color table info.\n");
-        source_.Skip(4);  // seed
-        bool indexOrder = (source_.ReadU16BE() & 0x8000) != 0;
-        int entries = (source_.ReadU16BE() + 1) & 0xFFFF;
-        TraceFormat(2, "Palette Size:  %d\n", entries);
-        Trace(3, "Reading Palette.\n");
-        PaletteBuffer table(new (std::nothrow) BgraPixel[kPaletteSize]);
-        if (table == nullptr)
-            ThrowDecodeError(PE_ALLOC_FAILED, "Out of memory allocationg color table.");
-        std::fill_n(table.get(), kPaletteSize, OpaqueBgra(0, 0, 0));
-        const uint8_t* data = source_.Read(static_cast<size_t>(entries) * 8);
-        for (int i = 0; i < entries; ++i, data += 8) {
-            int index = indexOrder ? i : os::LoadBigEndian<uint16_t>(data);
-            if (index >= entries)
-                ThrowDecodeError(PE_FORMAT_ERROR, "pixel value greater than colour table size.");
-            // Each 16-bit component keeps its high byte.
-            if (index < kPaletteSize)
-                table[index] = OpaqueBgra(data[2], data[4], data[6]);
-        }
-        return table;
-    }
-
     static PictRowLayout RowLayoutOf(const PixMapRecord& pixMap, int rowBytes, bool packable)
     {
         PictRowLayout layout;
@@ -658,7 +632,7 @@ private:
     void DecodePixMap(uint16_t rowBytes, bool region, bool packable)
     {
         PixMapRecord pixMap = ReadPixMap();
-        palette_ = ReadColorTable();
+        palette_ = ReadPictColorTable(source_, !quiet_);
         ReadPlacement(pixMap.bounds);
         if (region)
             SkipPolygonOrRegion();
@@ -735,205 +709,24 @@ private:
         bitmap_.Create(layout.width, layout.height, wantedDepth_, alpha && wantedDepth_ == 32);
     }
 
-    // QuickTime data: PNG, TIFF and uncompressed images are read as their
-    // image description says; anything else is searched for the start of a
-    // JPEG stream, which goes to the JPEG decoder. The source is left at the
-    // end of the opcode's data.
+    // QuickTime data. The source is left at the end of the opcode's data.
     void DecodeQuickTime()
     {
         uint64_t length = source_.ReadU32BE();
         uint64_t end = static_cast<uint64_t>(source_.GetPosition()) + length;
-        PictRect destination;
-        bool translated = ReadQuickTimeTranslation(length, destination);
-        if (!DecodeDescribedQuickTime(length))
-            DecodeJpegIn(length);
+        std::optional<PictRect> corner = PictQuickTimeTranslation(source_, length);
+        DecodePictQuickTime(source_, length, embedded_, {bitmap_, wantedDepth_, callerDepth_});
         if (end > static_cast<uint64_t>(source_.GetSize()))
             return;
         source_.Skip(static_cast<size_t>(end - static_cast<uint64_t>(source_.GetPosition())));
-        if (translated) {
+        if (corner) {
+            PictRect destination = *corner;
             placement_.bounds = {0, 0, static_cast<int16_t>(bitmap_.GetHeight()), static_cast<int16_t>(bitmap_.GetWidth())};
             placement_.sourceRect = placement_.bounds;
             destination.bottom = static_cast<int16_t>(destination.top + bitmap_.GetHeight());
             destination.right = static_cast<int16_t>(destination.left + bitmap_.GetWidth());
             placement_.destinationRect = destination;
         }
-    }
-
-    // The image description begins with a version word and a 3 x 3 matrix of
-    // 16.16 numbers (the last column 2.30). True when it only moves the image
-    // by whole pixels; `destination` then holds its top-left corner.
-    bool ReadQuickTimeTranslation(uint64_t length, PictRect& destination)
-    {
-        constexpr size_t kMatrixEnd = 2 + 9 * 4;
-        if (length < kMatrixEnd || static_cast<uint64_t>(source_.GetRemaining()) < kMatrixEnd)
-            return false;
-        os::CByteReader description(source_.Peek(kMatrixEnd), kMatrixEnd);
-        int32_t m[9];
-        for (int i = 0; i < 9; ++i)
-            m[i] = static_cast<int32_t>(description.U32BE(2 + 4 * i).value_or(0));
-        constexpr int32_t kOne = 0x10000;
-        constexpr int32_t kOneFract = 0x40000000;
-        if (m[0] != kOne || m[1] != 0 || m[2] != 0 || m[3] != 0 || m[4] != kOne || m[5] != 0 || m[8] != kOneFract ||
-            m[6] % kOne != 0 || m[7] % kOne != 0)
-            return false;
-        destination.left = static_cast<int16_t>(m[6] / kOne);
-        destination.top = static_cast<int16_t>(m[7] / kOne);
-        return true;
-    }
-
-    // The image description follows a version, the matrix, a matte and a
-    // mask; the image data follow the description.
-    struct QuickTimeImage {
-        uint32_t codec = 0;
-        int width = 0;
-        int height = 0;
-        int depth = 0;
-        const uint8_t* data = nullptr;
-        size_t size = 0;
-        std::span<const uint8_t> colorTable {};  // behind the description's 86 bytes, when it has more
-    };
-
-    static constexpr uint32_t FourCC(const char (&code)[5])
-    {
-        return (static_cast<uint32_t>(static_cast<uint8_t>(code[0])) << 24) |
-               (static_cast<uint32_t>(static_cast<uint8_t>(code[1])) << 16) |
-               (static_cast<uint32_t>(static_cast<uint8_t>(code[2])) << 8) | static_cast<uint8_t>(code[3]);
-    }
-
-    std::optional<QuickTimeImage> ReadImageDescription(uint64_t length)
-    {
-        size_t available = static_cast<size_t>(std::min<uint64_t>(length, static_cast<uint64_t>(source_.GetRemaining())));
-        const uint8_t* bytes = source_.Peek(available);
-        os::CByteReader data(bytes, available);
-        std::optional<uint32_t> matte = data.U32BE(38);
-        std::optional<uint32_t> mask = data.U32BE(64);
-        if (!matte || !mask)
-            return std::nullopt;
-        uint64_t at = 68 + uint64_t {*matte} + *mask;
-        std::optional<uint32_t> descriptionSize = data.U32BE(at);
-        std::optional<uint32_t> codec = data.U32BE(at + 4);
-        std::optional<uint16_t> width = data.U16BE(at + 32);
-        std::optional<uint16_t> height = data.U16BE(at + 34);
-        std::optional<uint16_t> depth = data.U16BE(at + 82);
-        if (!descriptionSize || !codec || !width || !height || !depth || at + *descriptionSize > available)
-            return std::nullopt;
-        QuickTimeImage image {*codec, *width, *height, *depth};
-        constexpr uint32_t kDescriptionBytes = 86;
-        if (*descriptionSize > kDescriptionBytes)
-            image.colorTable = {bytes + at + kDescriptionBytes, *descriptionSize - kDescriptionBytes};
-        image.data = bytes + at + *descriptionSize;
-        image.size = static_cast<size_t>(available - at - *descriptionSize);
-        return image;
-    }
-
-    // False for the codecs decoded by the search for JPEG data.
-    bool DecodeDescribedQuickTime(uint64_t length)
-    {
-        std::optional<QuickTimeImage> image = ReadImageDescription(length);
-        if (!image)
-            return false;
-        if (image->codec == FourCC("png "))
-            DecodeEmbedded(embedded_.png, *image);
-        else if (image->codec == FourCC("tiff"))
-            DecodeEmbedded(embedded_.tiff, *image);
-        else if (image->codec == FourCC("raw "))
-            DecodeRawPixels(*image);
-        else
-            return false;
-        return true;
-    }
-
-    void DecodeEmbedded(CPictureDecoder* decoder, const QuickTimeImage& image)
-    {
-        if (decoder == nullptr)
-            ThrowDecodeError(PE_UNSUPPORTED, "PICT file contains unrecognized quicktime data.\n");
-        CMemoryByteSource data;
-        data.OpenMemory(image.data, image.size);
-        decoder->Decode(data, bitmap_, callerDepth_);
-    }
-
-    // Uncompressed QuickTime pixels, rows one after the other: 8-bit indices
-    // into the colour table behind the description (grey levels without one,
-    // and always at depth 40), 16-bit 5-5-5, 24-bit RGB or 32-bit ARGB, all
-    // big-endian.
-    void DecodeRawPixels(const QuickTimeImage& image)
-    {
-        int depth = image.depth == 40 ? 8 : image.depth;
-        if (depth != 8 && depth != 16 && depth != 24 && depth != 32)
-            ThrowDecodeError(PE_UNSUPPORTED, "PICT file contains unrecognized quicktime data.\n");
-        if (image.width <= 0 || image.height <= 0)
-            ThrowDecodeError(PE_FORMAT_ERROR, "Error decoding pict: QuickTime image of no size.");
-        size_t pixelBytes = static_cast<size_t>(depth / 8);
-        size_t rowBytes = static_cast<size_t>(image.width) * pixelBytes;
-        if (rowBytes * static_cast<size_t>(image.height) > image.size)
-            ThrowEndOfFile();
-        PaletteBuffer colors = RawColors(image);
-        ChooseDestinationDepth(depth, wantedDepth_);
-        bitmap_.Create(image.width, image.height, wantedDepth_, false);
-        if (wantedDepth_ == 8)
-            bitmap_.SetPaletteEntries(colors.get());
-        CWriteAccess access(bitmap_);
-        for (int y = 0; y < image.height; ++y) {
-            const uint8_t* row = image.data + static_cast<size_t>(y) * rowBytes;
-            uint8_t* line = bitmap_.GetLines()[y];
-            if (wantedDepth_ == 8) {
-                std::copy_n(row, image.width, line);
-                continue;
-            }
-            auto* pixels = reinterpret_cast<BgraPixel*>(line);
-            for (int x = 0; x < image.width; ++x, row += pixelBytes)
-                pixels[x] = RawPixel(row, depth, colors.get());
-        }
-    }
-
-    // The colour table is read as the pixmaps' are, by a reader of its own bytes.
-    static PaletteBuffer RawColors(const QuickTimeImage& image)
-    {
-        if (image.depth == 8 && !image.colorTable.empty()) {
-            CMemoryByteSource table;
-            table.OpenMemory(image.colorTable.data(), image.colorTable.size());
-            CPlainBitmap unused;
-            PaletteBuffer palette;
-            int depth = 8;
-            PictReader reader(unused, palette, depth, table, {});
-            reader.quiet_ = true;
-            return reader.ReadColorTable();
-        }
-        auto grey = std::make_unique<BgraPixel[]>(kPaletteSize);
-        FillGreyRamp(grey.get(), kPaletteSize);
-        return grey;
-    }
-
-    static BgraPixel RawPixel(const uint8_t* p, int depth, const BgraPixel* colors)
-    {
-        switch (depth) {
-        case 8: return colors[p[0]];
-        case 16: {
-            uint16_t v = os::LoadBigEndian<uint16_t>(p);
-            return OpaqueBgra(static_cast<uint8_t>(((v >> 10) & 31) << 3), static_cast<uint8_t>(((v >> 5) & 31) << 3),
-                              static_cast<uint8_t>((v & 31) << 3));
-        }
-        case 24: return OpaqueBgra(p[0], p[1], p[2]);
-        default: return OpaqueBgra(p[1], p[2], p[3]);
-        }
-    }
-
-    void DecodeJpegIn(uint64_t length)
-    {
-        size_t available = static_cast<size_t>(source_.GetRemaining());
-        os::CByteReader data(source_.Peek(available), available);
-        for (uint64_t offset = 0; offset < length; ++offset) {
-            if (!data.Has(offset, 1))
-                ThrowEndOfFile();
-            if (data.U8(offset) == 0xFF && data.U8(offset + 1) == 0xD8 && data.U8(offset + 2) == 0xFF) {
-                if (embedded_.jpeg == nullptr)
-                    ThrowDecodeError(PE_UNSUPPORTED, "Library not compiled for PICT/JPEG.");
-                source_.Skip(static_cast<size_t>(offset));
-                embedded_.jpeg->Decode(source_, bitmap_, callerDepth_);
-                return;
-            }
-        }
-        ThrowDecodeError(PE_UNSUPPORTED, "PICT file contains unrecognized quicktime data.\n");
     }
 
     CPictureBitmap& bitmap_;

@@ -5,14 +5,7 @@
 #include <span>
 
 #include "picture/decoding/PictureDecoder.h"
-
-// The decoders of the images QuickTime data in a picture may hold; a null
-// one refuses its images.
-struct PictEmbeddedDecoders {
-    CPictureDecoder* jpeg = nullptr;
-    CPictureDecoder* png = nullptr;
-    CPictureDecoder* tiff = nullptr;
-};
+#include "picture/formats/PictQuickTime.h"
 
 // Macintosh PICT files, versions 1 and 2, with or without the 512-byte
 // preamble. A picture that draws (lines, shapes, text) is played whole by the
@@ -20,7 +13,7 @@ struct PictEmbeddedDecoders {
 // Any other picture gives its first raster image: a one-bit bitmap, a pixmap
 // of 1 to 8 bits with its colour table, direct pixels of 16 or 32 bits, or
 // QuickTime data (JPEG, PNG and TIFF through their decoders, uncompressed
-// pixels here). A picture that draws nothing is refused.
+// pixels and Windows bitmaps here). A picture that draws nothing is refused.
 class CPICTDecoder : public CPictureDecoder {
 public:
     explicit CPICTDecoder(const PictEmbeddedDecoders& embedded) : embedded_(embedded) {}

@@ -1,12 +1,15 @@
 #include "picture/formats/PictRows.h"
 
 #include <algorithm>
+#include <new>
 #include <cstring>
 #include <span>
 #include <vector>
 
 #include "picture/bitmap/RowExpansion.h"
 #include "picture/decoding/MemoryByteSource.h"
+#include "picture/decoding/TextException.h"
+#include "picture/decoding/Trace.h"
 #include "platform/os/ByteOrder.h"
 
 namespace {
@@ -188,4 +191,32 @@ void CheckPictRowsPresent(CByteSource& source, const PictRowLayout& layout)
     CMemoryByteSource rest;
     rest.OpenMemory(source.GetReadPointer(), static_cast<size_t>(source.GetRemaining()));
     SkipPictRows(rest, layout);
+}
+
+PaletteBuffer ReadPictColorTable(CByteSource& source, bool traced)
+{
+    constexpr int kPaletteSize = 256;
+    if (traced)
+        WriteTrace(3, "Getting color table info.\n");
+    source.Skip(4);  // seed
+    bool indexOrder = (source.ReadU16BE() & 0x8000) != 0;
+    int entries = (source.ReadU16BE() + 1) & 0xFFFF;
+    if (traced) {
+        WriteTraceFormat(2, "Palette Size:  %d\n", entries);
+        WriteTrace(3, "Reading Palette.\n");
+    }
+    PaletteBuffer table(new (std::nothrow) BgraPixel[kPaletteSize]);
+    if (table == nullptr)
+        ThrowDecodeError(PE_ALLOC_FAILED, "Out of memory allocationg color table.");
+    std::fill_n(table.get(), kPaletteSize, OpaqueBgra(0, 0, 0));
+    const uint8_t* data = source.Read(static_cast<size_t>(entries) * 8);
+    for (int i = 0; i < entries; ++i, data += 8) {
+        int index = indexOrder ? i : os::LoadBigEndian<uint16_t>(data);
+        if (index >= entries)
+            ThrowDecodeError(PE_FORMAT_ERROR, "pixel value greater than colour table size.");
+        // Each 16-bit component keeps its high byte.
+        if (index < kPaletteSize)
+            table[index] = OpaqueBgra(data[2], data[4], data[6]);
+    }
+    return table;
 }

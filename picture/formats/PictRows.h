@@ -5,6 +5,7 @@
 #include "picture/bitmap/BgraPixel.h"
 #include "picture/bitmap/PictureBitmap.h"
 #include "picture/decoding/ByteSource.h"
+#include "picture/decoding/PictureDecoder.h"
 
 // The pixel rows of a QuickDraw bitmap, pixmap or direct-pixel opcode.
 struct PictRowLayout {
@@ -38,3 +39,8 @@ void SkipPictRows(CByteSource& source, const PictRowLayout& layout);
 // PE_END_OF_FILE, before any bitmap is allocated, when the rows reach past
 // the end of the data.
 void CheckPictRowsPresent(CByteSource& source, const PictRowLayout& layout);
+
+// A colour table as 256 opaque entries; entries the table does not name are
+// black, and entries beyond 255 are read and dropped. A size word of 0xFFFF
+// is an empty table. Traced when `traced`.
+PaletteBuffer ReadPictColorTable(CByteSource& source, bool traced);

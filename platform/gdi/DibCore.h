@@ -3,6 +3,7 @@
 #include <bit>
 #include <cstdint>
 #include <optional>
+#include <span>
 
 #include "platform/os/ByteOrder.h"
 
@@ -110,6 +111,33 @@ enum class RunLengthEnd {
     EndOfBitmap,   // the end-of-bitmap escape
     DataEnded,     // the codes ran out first
     DeltaRefused,  // a delta escape, under DeltaEscapes::Refuse
+};
+
+// Run-length codes held in memory, handed out until they run out; an
+// absolute run's padding may be missing.
+class CRunLengthCodes {
+public:
+    explicit CRunLengthCodes(std::span<const uint8_t> codes) : codes_(codes) {}
+
+    const uint8_t* Take(uint64_t count)
+    {
+        if (count > codes_.size() - at_)
+            return nullptr;
+        const uint8_t* bytes = codes_.data() + at_;
+        at_ += count;
+        return bytes;
+    }
+    const uint8_t* TakeRun(uint64_t count)
+    {
+        const uint8_t* bytes = Take(count);
+        if (bytes != nullptr && count % 2 != 0 && at_ < codes_.size())
+            ++at_;
+        return bytes;
+    }
+
+private:
+    std::span<const uint8_t> codes_;
+    uint64_t at_ = 0;
 };
 
 // Walks RLE8 codes (RLE4 when `nibbles`): runs, absolute runs and escapes,

@@ -148,32 +148,6 @@ std::optional<DibImage> DecodeUncompressed(const DibLayout& layout, CByteView bi
     return dib;
 }
 
-// The codes of run-length encoded pixels, read until they run out.
-class CRunLengthInput {
-public:
-    explicit CRunLengthInput(CByteView bits) : bits_(bits) {}
-
-    const uint8_t* Take(uint64_t count)
-    {
-        if (!bits_.Has(at_, count))
-            return nullptr;
-        const uint8_t* bytes = bits_.Data() + at_;
-        at_ += count;
-        return bytes;
-    }
-    // An absolute run needs its own bytes; its padding may be missing.
-    const uint8_t* TakeRun(uint64_t count)
-    {
-        const uint8_t* bytes = Take(count);
-        at_ += count & 1;
-        return bytes;
-    }
-
-private:
-    CByteView bits_;
-    uint64_t at_ = 0;
-};
-
 // Run-length encoded rows, bottom-up; pixels a delta skips stay out (alpha 0),
 // and so do the rows the codes never reach.
 std::optional<DibImage> DecodeRunLength(const ::gdi::DibHeader& header, CByteView bits, const std::vector<QRgb>& table)
@@ -185,7 +159,7 @@ std::optional<DibImage> DecodeRunLength(const ::gdi::DibHeader& header, CByteVie
     if (dib.image.isNull())
         return std::nullopt;
     dib.image.fill(Qt::transparent);
-    CRunLengthInput input(bits);
+    ::gdi::CRunLengthCodes input({bits.Data(), bits.Size()});
     ::gdi::WalkRunLength(input, header.compression == gdi::BI_RLE4, width, height, ::gdi::DeltaEscapes::Follow,
                          [&](int64_t x, int64_t row, uint8_t index) {
                              reinterpret_cast<QRgb*>(dib.image.scanLine(height - 1 - static_cast<int>(row)))[x] =

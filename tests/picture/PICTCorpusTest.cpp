@@ -17,7 +17,6 @@ const CorpusReasons kRefused = {
     {"pict/quickdrawviewer__RegensBurgCinepak.pict", kNoCinepak},
     {"pict/quickdrawviewer__Telefunken_Cinepak_24.pict", kNoCinepak},
     {"pict/quickdrawviewer__ZurichCinepakBest.pict", kNoCinepak},
-    {"pict/twelvemonkeys__qt_bmp.pict", "QuickTime WRLE (BMP run-length) data: no decoder on Debian"},
 };
 
 }  // namespace

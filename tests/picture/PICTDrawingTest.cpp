@@ -259,10 +259,10 @@ TEST(PICTDrawing, DrawingAndImagesDrawInOrder)
                  "mixed");
 }
 
-// PNG, TIFF and uncompressed QuickTime images decode, alone and in a picture
+// PNG, TIFF, uncompressed and Windows bitmap QuickTime images decode, alone and in a picture
 // that draws; in the latter the drawing behind the image is its stand-in for
 // readers without QuickTime and is left out. Other codecs are refused.
-TEST(PICTDrawing, QuickTimeImagesOfPngTiffAndRawPixels)
+TEST(PICTDrawing, QuickTimeImagesOfPngTiffRawPixelsAndWindowsBitmaps)
 {
     PngImage png;
     png.width = 2;
@@ -289,6 +289,16 @@ TEST(PICTDrawing, QuickTimeImagesOfPngTiffAndRawPixels)
         {"raw ", 2, 1, 16, {0x7C, 0x00, 0x00, 0x1F}, {{0, 0, OpaqueBgra(248, 0, 0)}, {1, 0, OpaqueBgra(0, 0, 248)}}},
         {"raw ", 2, 1, 24, {255, 0, 0, 0, 255, 0}, {{0, 0, kRed}, {1, 0, kGreen}}},
         {"raw ", 2, 1, 32, {255, 0, 0, 255, 255, 0, 255, 0}, {{0, 0, kBlue}, {1, 0, kGreen}}},
+        // Windows bitmaps: blue first, rows bottom-up and padded to 32 bits.
+        {"WRLE", 2, 2, 24, {0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0},
+         {{0, 0, kBlue}, {1, 0, kBlack}, {0, 1, kRed}, {1, 1, kGreen}}},
+        {"WRLE", 2, 1, 32, {0, 0, 255, 0, 255, 0, 0, 0}, {{0, 0, kRed}, {1, 0, kBlue}}},
+        {"WRLE", 2, 1, 16, {0x00, 0x7C, 0x1F, 0x00}, {{0, 0, OpaqueBgra(248, 0, 0)}, {1, 0, OpaqueBgra(0, 0, 248)}}},
+        {"WRLE", 2, 1, 8, {1, 0, 0, 0}, {{0, 0, kRed}, {1, 0, kBlue}}, {{0, 0, 255}, {255, 0, 0}}},
+        // Shorter than its rows: run-length codes, here a delta then a run.
+        {"WRLE", 4, 3, 8, {0, 2, 1, 1, 2, 1, 0, 1},
+         {{0, 2, kBlue}, {1, 1, kRed}, {2, 1, kRed}, {3, 1, kBlue}, {0, 0, kBlue}},
+         {{0, 0, 255}, {255, 0, 0}}},
     };
     for (const Case& test : cases) {
         for (bool standIn : {false, true}) {
