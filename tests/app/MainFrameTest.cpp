@@ -309,14 +309,8 @@ TEST_F(ViewerTest, RemoveAllOfAnOpenedCollectionLeavesItUnmodified)
 
 TEST_F(ViewerTest, StatusPanesShowZoomAndPosition)
 {
-    AddPictures({WritePicture("big", 800, 600, 0x808080)});
-    Frame().resize(400, 400);
-    Frame().show();
-    Document().SelectPicture(0);
+    ASSERT_TRUE(ShowFirstPictureFocused({WritePicture("big", 800, 600, 0x808080)}, {400, 400}));
     CKiroView* view = Frame().PictureView();
-    view->setFocus();
-    QTest::qWait(10);
-    ASSERT_EQ(Frame().ActiveView(), view);
     Frame().Router().UpdateAll();
     CStyledStatusBar* bar = Frame().StatusBar();
     EXPECT_EQ(bar->GetPaneText(1), QStringLiteral("1.00:1"));
