@@ -100,6 +100,19 @@ TEST_F(ViewerTest, EveryCommandReachesItsTextsKeyMenuAndToolbar)
     }
 }
 
+TEST_F(ViewerTest, EveryToolbarButtonShowsAPictureOfItsOwn)
+{
+    QList<QImage> pictures;
+    for (QAction* action : Frame().ToolBar()->actions()) {
+        if (action->isSeparator())
+            continue;
+        QImage picture = action->icon().pixmap(QSize(16, 15)).toImage();
+        ASSERT_FALSE(picture.isNull()) << action->text().toStdString();
+        EXPECT_FALSE(pictures.contains(picture)) << action->text().toStdString();
+        pictures.push_back(picture);
+    }
+}
+
 TEST_F(ViewerTest, ToolbarHasFifteenItemsWithSaveAsThird)
 {
     QList<QAction*> items = Frame().ToolBar()->actions();
