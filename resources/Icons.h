@@ -19,6 +19,7 @@ extern const char* const kZoomIcon[];
 extern const char* const kCopyIcon[];
 extern const char* const kSlideStartIcon[];
 extern const char* const kSlideStopIcon[];
+
 // The sizes in pixels at which the application's icon is made, for the
 // window and for the desktop's icon theme.
 inline constexpr int kApplicationIconSizes[] = {16, 32, 48, 64, 128, 256};
