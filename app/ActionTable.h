@@ -36,6 +36,8 @@ struct ActionRow {
     int menuGroup = 0;
     // 0 keeps the command off the toolbar.
     int toolbarGroup = 0;
+    // The toolbar button's picture (XPM data from Icons.h); null for commands off the toolbar.
+    const char* const* toolbarIcon = nullptr;
     EnableRule enable = EnableRule::kOutsideShow;
     bool checkable = false;
     // The display option the command toggles and whose state its check mark shows.

@@ -166,9 +166,8 @@ QAction* CMainFrame::MakeAction(int id, const ActionRow& row)
     action->setToolTip(PromptTooltip(id));
     action->setIconVisibleInMenu(false);
     action->setCheckable(row.checkable);
-    QPixmap icon = ToolbarPixmap(id);
-    if (!icon.isNull())
-        action->setIcon(QIcon(icon));
+    if (row.toolbarIcon != nullptr)
+        action->setIcon(QIcon(QPixmap(row.toolbarIcon)));
     addAction(action);
     router_.AddAction(id, action);
     return action;

@@ -5,10 +5,6 @@
 #include <QPolygonF>
 #include <cmath>
 
-#include "resources/CommandIds.h"
-
-namespace {
-
 // Pixel art in one style: dark outlines, flat colours, green for adding, red for removing.
 const char* const kNewIcon[] = {
     "16 15 3 1",
@@ -274,25 +270,6 @@ const char* const kSlideStopIcon[] = {
     "................",
 };
 
-}  // namespace
-
-QPixmap ToolbarPixmap(int commandId)
-{
-    switch (commandId) {
-    case ID_FILE_NEW: return QPixmap(kNewIcon);
-    case ID_FILE_OPEN: return QPixmap(kOpenIcon);
-    case ID_FILE_SAVE_AS: return QPixmap(kSaveAsIcon);
-    case ID_ADD_IMAGE: return QPixmap(kAddIcon);
-    case ID_ADD_FOLDER: return QPixmap(kAddFolderIcon);
-    case ID_REMOVE_IMAGE: return QPixmap(kRemoveIcon);
-    case ID_REMOVE_ALL: return QPixmap(kRemoveAllIcon);
-    case ID_ZOOM: return QPixmap(kZoomIcon);
-    case ID_COPY: return QPixmap(kCopyIcon);
-    case ID_SLIDESHOW_START: return QPixmap(kSlideStartIcon);
-    case ID_SLIDESHOW_STOP: return QPixmap(kSlideStopIcon);
-    default: return QPixmap();
-    }
-}
 
 void DrawApplicationIcon(QPainter& painter, int size)
 {

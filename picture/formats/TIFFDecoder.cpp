@@ -3,10 +3,9 @@
 #include <tiffio.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <memory>
-#include <new>
+#include <string>
 #include <vector>
 
 #include "picture/bitmap/PlainBitmap.h"
@@ -15,6 +14,8 @@
 #include "picture/decoding/Trace.h"
 #include "picture/formats/TiffMemoryClient.h"
 #include "picture/formats/TiffMessages.h"
+#include "picture/formats/TiffReading.h"
+#include "picture/formats/TiffSamples.h"
 
 namespace {
 
@@ -22,44 +23,6 @@ struct TiffCloser {
     void operator()(TIFF* tiff) const { TIFFClose(tiff); }
 };
 using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
-
-// The value of a tag, or `fallback` when the file does not have it.
-template <typename T>
-T FieldOr(TIFF* tiff, uint32_t tag, T fallback)
-{
-    T value = fallback;
-    TIFFGetField(tiff, tag, &value);
-    return value;
-}
-
-// Refuses an empty picture, or one the bitmap limits would refuse, before
-// anything is allocated for it.
-void CheckPictureSize(uint32_t width, uint32_t height, int depth)
-{
-    if (width == 0 || height == 0)
-        ThrowDecodeError(PE_FORMAT_ERROR, FormatText("TIFF decoder: the picture is %u x %u pixels.", width, height));
-    if (!FitsBitmapLimits(width, height, depth))
-        ThrowDecodeError(PE_FORMAT_ERROR,
-                         FormatText("TIFF decoder: the picture size %u x %u is too large.", width, height));
-}
-
-constexpr const char* kCannotRead = "TIFF decoder: libtiff cannot read the picture.";
-
-// libtiff's most recent error, or `fallback` when it reported none.
-std::string LibraryError(const std::string& fallback)
-{
-    std::string error = LastTiffError();
-    return error.empty() ? fallback + "\n" : error;
-}
-
-template <typename T>
-std::unique_ptr<T[]> AllocateOrThrow(uint64_t count, const char* message)
-{
-    std::unique_ptr<T[]> block(new (std::nothrow) T[count]());
-    if (!block)
-        ThrowDecodeError(PE_ALLOC_FAILED, message);
-    return block;
-}
 
 // One sample per pixel of up to 8 bits, in strips: indices into a palette
 // built from the photometric interpretation.
@@ -88,14 +51,14 @@ private:
         bitsPerSample_ = FieldOr<uint16_t>(tiff_, TIFFTAG_BITSPERSAMPLE, 1);
         photometric_ = FieldOr<uint16_t>(tiff_, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
         depth_ = bitsPerSample_ == 1 ? 1 : 8;
-        ReadOrientation();
+        rowOrder_ = RowOrderOf(tiff_);
     }
 
     void CheckHeader() const
     {
         if (bitsPerSample_ == 0)
             ThrowDecodeError(PE_FORMAT_ERROR, "TIFF decoder: BitsPerSample is 0.");
-        CheckPictureSize(width_, height_, depth_);
+        CheckTiffPictureSize(width_, height_, depth_);
     }
 
     void CreateBitmap()
@@ -157,13 +120,12 @@ private:
             palette_[i] = OpaqueBgra(component(red[i]), component(green[i]), component(blue[i]));
     }
 
-    // A row that cannot be read in the first third of the picture ends the
-    // decode; a later one repeats the row before it, so damaged files still show.
+    // A row that cannot be read later in the picture repeats the row before it.
     void ReadRows()
     {
         tmsize_t scanlineSize = TIFFScanlineSize(tiff_);
         if (scanlineSize <= 0)
-            ThrowDecodeError(PE_UNSUPPORTED_VARIANT, LibraryError("TIFF decoder: no scanline size."));
+            ThrowDecodeError(PE_UNSUPPORTED_VARIANT, TiffLibraryError("TIFF decoder: no scanline size."));
         uint64_t packedBytes = (static_cast<uint64_t>(width_) * bitsPerSample_ + 7) / 8;
         uint64_t bufferSize = std::max<uint64_t>(static_cast<uint64_t>(scanlineSize), packedBytes);
         std::unique_ptr<uint8_t[]> scanline =
@@ -172,10 +134,7 @@ private:
         for (uint32_t row = 0; row < height_; ++row) {
             // Cleared, so that a row the codec leaves short ends in index 0, not in the row before.
             std::fill_n(scanline.get(), bufferSize, 0);
-            bool read = TIFFReadScanline(tiff_, scanline.get(), row, 0) != -1;
-            if (!read && row < height_ / 3)
-                ThrowDecodeError(PE_UNSUPPORTED_VARIANT,
-                                 LibraryError(FormatText("TIFF decoder: row %u cannot be read.", row)));
+            bool read = ReadTiffRow(tiff_, scanline.get(), row, 0, height_);
             if (read || row == 0)
                 StoreRow(scanline.get(), packedBytes, LineOf(row));
             else
@@ -183,17 +142,7 @@ private:
         }
     }
 
-    // Rows stored bottom-up or right to left are flipped as libtiff's RGBA
-    // reader flips them, so a picture looks the same at every wanted depth.
-    // Pictures stored turned by a quarter keep their rows as stored.
-    void ReadOrientation()
-    {
-        uint16_t orientation = FieldOr<uint16_t>(tiff_, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
-        flipRows_ = orientation == ORIENTATION_BOTRIGHT || orientation == ORIENTATION_BOTLEFT;
-        mirrorRows_ = orientation == ORIENTATION_TOPRIGHT || orientation == ORIENTATION_BOTRIGHT;
-    }
-
-    uint8_t* LineOf(uint32_t row) const { return bitmap_.GetLines()[flipRows_ ? height_ - 1 - row : row]; }
+    uint8_t* LineOf(uint32_t row) const { return bitmap_.GetLines()[rowOrder_.flipped ? height_ - 1 - row : row]; }
 
     void StoreRow(const uint8_t* scanline, uint64_t packedBytes, uint8_t* line) const
     {
@@ -201,7 +150,7 @@ private:
             std::memcpy(line, scanline, packedBytes);
         else
             UnpackIndexRow(line, scanline, static_cast<int>(width_), bitsPerSample_);
-        if (mirrorRows_)
+        if (rowOrder_.mirrored)
             Mirror(line);
     }
 
@@ -231,8 +180,7 @@ private:
     uint16_t bitsPerSample_ = 1;
     uint16_t photometric_ = PHOTOMETRIC_MINISBLACK;
     int depth_ = 8;
-    bool flipRows_ = false;
-    bool mirrorRows_ = false;
+    TiffRowOrder rowOrder_;
 };
 
 // libtiff's RGBA image state, ended on every path once begun.
@@ -244,7 +192,7 @@ public:
         char message[1024] = "";
         if (!TIFFRGBAImageBegin(&image_, tiff, 0, message))
             ThrowDecodeError(PE_WRONG_SIGNATURE,
-                             message[0] != '\0' ? std::string(message) + "\n" : LibraryError(kCannotRead));
+                             message[0] != '\0' ? std::string(message) + "\n" : TiffLibraryError(kTiffCannotRead));
         // libtiff cannot turn a picture stored turned by a quarter, and would
         // flip or mirror it instead; its rows are kept as stored.
         if (image_.orientation > ORIENTATION_BOTLEFT)
@@ -339,7 +287,7 @@ public:
         RgbaImage image(tiff_);
         uint32_t width = image->width;
         uint32_t height = image->height;
-        CheckPictureSize(width, height, 32);
+        CheckTiffPictureSize(width, height, 32);
         bitmap_.Create(static_cast<int>(width), static_cast<int>(height), 32, image->alpha != 0);
         CWriteAccess access(bitmap_);
         std::unique_ptr<uint32_t[]> ownRaster;
@@ -350,7 +298,7 @@ public:
             raster = ownRaster.get();
         }
         if (!TIFFRGBAImageGet(image.Get(), raster, width, height))
-            ThrowDecodeError(PE_WRONG_SIGNATURE, LibraryError(kCannotRead));
+            ThrowDecodeError(PE_WRONG_SIGNATURE, TiffLibraryError(kTiffCannotRead));
         bool premultiplied = image->alpha != 0 && alphaKind == EXTRASAMPLE_ASSOCALPHA;
         for (uint32_t line = 0; line < height; ++line) {
             uint8_t* pixels = bitmap_.GetLines()[line];
@@ -390,226 +338,6 @@ bool RgbaReaderTakes(TIFF* tiff, std::string& reason)
     return takes;
 }
 
-// Scales one kind of sample to 8 bits: unsigned integers from 0, signed ones
-// from their smallest value (black) up, floating-point ones from 0 to 1, or
-// over SMinSampleValue to SMaxSampleValue when the file gives them; values
-// beyond the range are clamped.
-class SampleScale {
-public:
-    SampleScale(TIFF* tiff, uint16_t format, uint16_t bits)
-    {
-        double levels = std::ldexp(1.0, bits) - 1;
-        if (format == SAMPLEFORMAT_INT) {
-            low_ = -std::ldexp(1.0, bits - 1);
-            span_ = levels;
-        } else if (format == SAMPLEFORMAT_IEEEFP) {
-            double low = 0;
-            double high = 0;
-            if (TIFFGetField(tiff, TIFFTAG_SMINSAMPLEVALUE, &low) &&
-                TIFFGetField(tiff, TIFFTAG_SMAXSAMPLEVALUE, &high) && high > low && std::isfinite(high - low)) {
-                low_ = low;
-                span_ = high - low;
-            }
-        } else {
-            span_ = levels;
-        }
-    }
-
-    uint8_t Of(double value) const
-    {
-        double unit = (value - low_) / span_;
-        if (!(unit > 0))  // NaN too
-            return 0;
-        return unit >= 1 ? 255 : static_cast<uint8_t>(unit * 255 + 0.5);
-    }
-
-private:
-    double low_ = 0;
-    double span_ = 1;
-};
-
-// Samples that libtiff's RGBA reader refuses: integers of up to 32 bits
-// (12-bit grey, say, or signed ones) and IEEE floating-point samples of 32
-// and 64 bits, for grey, RGB and CMYK pictures in strips, interleaved or in
-// planes, scaled to 8 bits here. Extra samples (alpha) are left out.
-class SampleReader {
-public:
-    SampleReader(TIFF* tiff, CPictureBitmap& bitmap, int& wantedDepth, std::string refusal)
-        : tiff_(tiff), bitmap_(bitmap), wantedDepth_(wantedDepth), refusal_(std::move(refusal))
-    {
-    }
-
-    void Decode()
-    {
-        ReadHeader();
-        CheckHeader();
-        ChooseDestinationDepth(32, wantedDepth_);
-        bitmap_.Create(static_cast<int>(width_), static_cast<int>(height_), 32, false);
-        ReadRows();
-    }
-
-private:
-    void ReadHeader()
-    {
-        width_ = FieldOr<uint32_t>(tiff_, TIFFTAG_IMAGEWIDTH, 0);
-        height_ = FieldOr<uint32_t>(tiff_, TIFFTAG_IMAGELENGTH, 0);
-        bits_ = FieldOr<uint16_t>(tiff_, TIFFTAG_BITSPERSAMPLE, 1);
-        samples_ = FieldOr<uint16_t>(tiff_, TIFFTAG_SAMPLESPERPIXEL, 1);
-        format_ = FieldOr<uint16_t>(tiff_, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_UINT);
-        photometric_ = FieldOr<uint16_t>(tiff_, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-        planes_ = FieldOr<uint16_t>(tiff_, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) == PLANARCONFIG_SEPARATE;
-        uint16_t orientation = FieldOr<uint16_t>(tiff_, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
-        flipRows_ = orientation == ORIENTATION_BOTRIGHT || orientation == ORIENTATION_BOTLEFT;
-        mirrorRows_ = orientation == ORIENTATION_TOPRIGHT || orientation == ORIENTATION_BOTRIGHT;
-    }
-
-    // The colour samples of a pixel: grey, RGB or CMYK; 0 for what is not converted here.
-    int ColorSamples() const
-    {
-        switch (photometric_) {
-        case PHOTOMETRIC_MINISBLACK:
-        case PHOTOMETRIC_MINISWHITE: return 1;
-        case PHOTOMETRIC_RGB: return 3;
-        case PHOTOMETRIC_SEPARATED: return 4;
-        default: return 0;
-        }
-    }
-
-    bool SamplesConvertible() const
-    {
-        if (format_ == SAMPLEFORMAT_IEEEFP)
-            return bits_ == 32 || bits_ == 64;
-        return (format_ == SAMPLEFORMAT_UINT || format_ == SAMPLEFORMAT_INT) && bits_ >= 1 && bits_ <= 32;
-    }
-
-    // What neither reader takes is refused as the RGBA reader refuses it.
-    // Extra samples beyond a few (alpha and the like) would only make the
-    // rows read large.
-    void CheckHeader() const
-    {
-        constexpr int kMostSamples = 8;
-        if (TIFFIsTiled(tiff_) || !SamplesConvertible() || ColorSamples() == 0 || samples_ < ColorSamples() ||
-            samples_ > kMostSamples)
-            ThrowDecodeError(PE_WRONG_SIGNATURE,
-                             refusal_.empty() ? LibraryError(kCannotRead) : refusal_ + "\n");
-        CheckPictureSize(width_, height_, 32);
-    }
-
-    // Samples interleaved come in one pass over the rows; samples in planes
-    // in one pass per plane, as codecs read a plane's strips front to back.
-    // Each pixel first holds its colour samples scaled to 8 bits in its four
-    // bytes, then becomes a colour.
-    void ReadRows()
-    {
-        CWriteAccess access(bitmap_);
-        if (planes_) {
-            for (int c = 0; c < ColorSamples(); ++c)
-                ReadPlane(c, c + 1, c);
-        } else {
-            ReadPlane(0, ColorSamples(), 0);
-        }
-        for (uint32_t row = 0; row < height_; ++row) {
-            auto* line = reinterpret_cast<BgraPixel*>(LineOf(row));
-            for (uint32_t x = 0; x < width_; ++x)
-                line[x] = ColorOf(reinterpret_cast<const uint8_t*>(line + x));
-            if (mirrorRows_)
-                std::reverse(line, line + width_);
-        }
-    }
-
-    // Colour samples `first` to `end` - 1 from `plane`. A row that cannot be
-    // read ends the decode in the first third of the picture, and repeats
-    // the row before it later.
-    void ReadPlane(int first, int end, int plane)
-    {
-        int stride = planes_ ? 1 : samples_;
-        uint64_t bufferSize = std::max<uint64_t>(std::max<tmsize_t>(TIFFScanlineSize(tiff_), 0),
-                                                 (uint64_t {width_} * stride * bits_ + 7) / 8);
-        std::unique_ptr<uint8_t[]> scanline =
-            AllocateOrThrow<uint8_t>(bufferSize, "Out of memory allocating TIFF buffer.");
-        SampleScale scale(tiff_, format_, bits_);
-        for (uint32_t row = 0; row < height_; ++row) {
-            std::fill_n(scanline.get(), bufferSize, 0);
-            bool read = TIFFReadScanline(tiff_, scanline.get(), row, static_cast<uint16_t>(plane)) != -1;
-            if (!read && row < height_ / 3)
-                ThrowDecodeError(PE_UNSUPPORTED_VARIANT,
-                                 LibraryError(FormatText("TIFF decoder: row %u cannot be read.", row)));
-            uint8_t* line = LineOf(row);
-            const uint8_t* before = row > 0 ? LineOf(row - 1) : nullptr;
-            for (uint32_t x = 0; x < width_; ++x)
-                for (int c = first; c < end; ++c)
-                    line[4 * x + c] = read || before == nullptr
-                                          ? scale.Of(SampleAt(scanline.get(), uint64_t {x} * stride + c - first))
-                                          : before[4 * x + c];
-        }
-    }
-
-    uint8_t* LineOf(uint32_t row) const { return bitmap_.GetLines()[flipRows_ ? height_ - 1 - row : row]; }
-
-    // Sample `index` of a row as libtiff hands it over: whole bytes of 8 to
-    // 64 bits in the machine's order, other sizes packed, most significant
-    // bits first.
-    double SampleAt(const uint8_t* row, uint64_t index) const
-    {
-        if (format_ == SAMPLEFORMAT_IEEEFP) {
-            if (bits_ == 32) {
-                float value;
-                std::memcpy(&value, row + 4 * index, 4);
-                return value;
-            }
-            double value;
-            std::memcpy(&value, row + 8 * index, 8);
-            return value;
-        }
-        uint32_t value = 0;
-        if (bits_ % 8 == 0) {
-            std::memcpy(&value, row + index * (bits_ / 8), bits_ / 8u);  // little-endian machines
-        } else {
-            uint64_t bit = index * bits_;
-            for (int i = 0; i < bits_; ++i, ++bit)
-                value = value << 1 | ((row[bit / 8] >> (7 - bit % 8)) & 1u);
-        }
-        if (format_ == SAMPLEFORMAT_INT && bits_ < 32 && (value >> (bits_ - 1)) != 0)
-            return static_cast<double>(value) - std::ldexp(1.0, bits_);
-        if (format_ == SAMPLEFORMAT_INT && bits_ == 32)
-            return static_cast<int32_t>(value);
-        return value;
-    }
-
-    // Grey (black or white at 0), RGB, or CMYK inks as libtiff's RGBA reader
-    // converts them: red = (255 - C) x (255 - K) / 255.
-    BgraPixel ColorOf(const uint8_t* samples) const
-    {
-        switch (photometric_) {
-        case PHOTOMETRIC_MINISBLACK: return OpaqueBgra(samples[0], samples[0], samples[0]);
-        case PHOTOMETRIC_MINISWHITE: {
-            auto grey = static_cast<uint8_t>(255 - samples[0]);
-            return OpaqueBgra(grey, grey, grey);
-        }
-        case PHOTOMETRIC_RGB: return OpaqueBgra(samples[0], samples[1], samples[2]);
-        default: {
-            int paper = 255 - samples[3];
-            auto ink = [paper](uint8_t value) { return static_cast<uint8_t>(paper * (255 - value) / 255); };
-            return OpaqueBgra(ink(samples[0]), ink(samples[1]), ink(samples[2]));
-        }
-        }
-    }
-
-    TIFF* tiff_;
-    CPictureBitmap& bitmap_;
-    int& wantedDepth_;
-    std::string refusal_;
-    uint32_t width_ = 0;
-    uint32_t height_ = 0;
-    uint16_t bits_ = 1;
-    uint16_t samples_ = 1;
-    uint16_t format_ = SAMPLEFORMAT_UINT;
-    uint16_t photometric_ = PHOTOMETRIC_MINISBLACK;
-    bool planes_ = false;
-    bool flipRows_ = false;
-    bool mirrorRows_ = false;
-};
-
 }  // namespace
 
 CTIFFDecoder::CTIFFDecoder()
@@ -624,7 +352,7 @@ void CTIFFDecoder::DecodeImage(CPictureBitmap& bitmap, PaletteBuffer& paletteOut
     ClearTiffError();
     TiffHandle tiff(OpenTiffMemory(source.GetReadPointer(), static_cast<size_t>(source.GetRemaining())));
     if (!tiff)
-        ThrowDecodeError(PE_WRONG_SIGNATURE, LibraryError("TIFF decoder: libtiff cannot open the data."));
+        ThrowDecodeError(PE_WRONG_SIGNATURE, TiffLibraryError("TIFF decoder: libtiff cannot open the data."));
     DecodeTiff(bitmap, paletteOut, wantedDepth, source, tiff.get());
 }
 
@@ -645,7 +373,7 @@ void CTIFFDecoder::DecodeTiff(CPictureBitmap& bitmap, PaletteBuffer& paletteOut,
         DoLoColor(tiff, indexed, wantedDepth, paletteOut);
         bitmap.CopyFrom(indexed, 32);
     } else {
-        DecodeSamples(tiff, bitmap, wantedDepth, refusal);
+        DecodeTiffSamples(tiff, bitmap, wantedDepth, refusal);
     }
 }
 
@@ -657,9 +385,4 @@ void CTIFFDecoder::DoLoColor(TIFF* tiff, CPictureBitmap& bitmap, int& wantedDept
 void CTIFFDecoder::DecodeRgba(TIFF* tiff, CPictureBitmap& bitmap, int& wantedDepth)
 {
     RgbaReader(tiff, bitmap, wantedDepth).Decode();
-}
-
-void CTIFFDecoder::DecodeSamples(TIFF* tiff, CPictureBitmap& bitmap, int& wantedDepth, const std::string& refusal)
-{
-    SampleReader(tiff, bitmap, wantedDepth, refusal).Decode();
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 #include "picture/decoding/PictureDecoder.h"
 
 typedef struct tiff TIFF;
@@ -13,7 +11,8 @@ typedef struct tiff TIFF;
 // bits an 8-bit one. Everything else, and any picture wanted at 32 bits, goes
 // through libtiff's RGBA reader into 32 bits, with alpha when the file has
 // it; samples that reader refuses (12-bit, signed, floating-point) are scaled
-// to 8 bits by the decoder itself. Only the first picture of a file is decoded.
+// to 8 bits by the decoder itself (TiffSamples.h). Only the first picture of a
+// file is decoded.
 class CTIFFDecoder : public CPictureDecoder {
 public:
     CTIFFDecoder();
@@ -29,6 +28,4 @@ protected:
 private:
     void DoLoColor(TIFF* tiff, CPictureBitmap& bitmap, int& wantedDepth, PaletteBuffer& paletteOut);
     void DecodeRgba(TIFF* tiff, CPictureBitmap& bitmap, int& wantedDepth);
-    // Samples the RGBA reader refuses (`refusal` says why), converted here.
-    void DecodeSamples(TIFF* tiff, CPictureBitmap& bitmap, int& wantedDepth, const std::string& refusal);
 };

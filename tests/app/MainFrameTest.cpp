@@ -100,6 +100,19 @@ TEST_F(ViewerTest, EveryCommandReachesItsTextsKeyMenuAndToolbar)
     }
 }
 
+TEST_F(ViewerTest, EveryToolbarButtonShowsAPictureOfItsOwn)
+{
+    QList<QImage> pictures;
+    for (QAction* action : Frame().ToolBar()->actions()) {
+        if (action->isSeparator())
+            continue;
+        QImage picture = action->icon().pixmap(QSize(16, 15)).toImage();
+        ASSERT_FALSE(picture.isNull()) << action->text().toStdString();
+        EXPECT_FALSE(pictures.contains(picture)) << action->text().toStdString();
+        pictures.push_back(picture);
+    }
+}
+
 TEST_F(ViewerTest, ToolbarHasFifteenItemsWithSaveAsThird)
 {
     QList<QAction*> items = Frame().ToolBar()->actions();
@@ -309,14 +322,8 @@ TEST_F(ViewerTest, RemoveAllOfAnOpenedCollectionLeavesItUnmodified)
 
 TEST_F(ViewerTest, StatusPanesShowZoomAndPosition)
 {
-    AddPictures({WritePicture("big", 800, 600, 0x808080)});
-    Frame().resize(400, 400);
-    Frame().show();
-    Document().SelectPicture(0);
+    ASSERT_TRUE(ShowFirstPictureFocused({WritePicture("big", 800, 600, 0x808080)}, {400, 400}));
     CKiroView* view = Frame().PictureView();
-    view->setFocus();
-    QTest::qWait(10);
-    ASSERT_EQ(Frame().ActiveView(), view);
     Frame().Router().UpdateAll();
     CStyledStatusBar* bar = Frame().StatusBar();
     EXPECT_EQ(bar->GetPaneText(1), QStringLiteral("1.00:1"));

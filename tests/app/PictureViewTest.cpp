@@ -59,12 +59,8 @@ TEST_F(ViewerTest, EndingZoomModeDuringADragTakesTheRubberBandAway)
 
 TEST_F(ViewerTest, EveryClickOfADoubleClickCounts)
 {
-    AddPictures({WritePicture("big", 2000, 1500, 0x808080)});
-    Frame().resize(500, 500);
-    Document().SelectPicture(0);
+    ASSERT_TRUE(ShowFirstPictureFocused({WritePicture("big", 2000, 1500, 0x808080)}, {500, 500}));
     CKiroView* view = Frame().PictureView();
-    view->setFocus();
-    QTest::qWait(10);
     struct Case {
         const char* name;
         bool zoomMode;
@@ -92,13 +88,9 @@ TEST_F(ViewerTest, EveryClickOfADoubleClickCounts)
 TEST_F(ViewerTest, PositionPanesNameThePixelDrawnUnderThePointer)
 {
     // Red holds the column and green the row of each pixel.
-    AddPictures({WritePicture("ramp", 200, 150, [](int x, int y) { return uint32_t(x << 16 | y << 8); })});
-    Frame().resize(700, 600);
-    Document().SelectPicture(0);
+    auto ramp = [](int x, int y) { return uint32_t(x << 16 | y << 8); };
+    ASSERT_TRUE(ShowFirstPictureFocused({WritePicture("ramp", 200, 150, ramp)}));
     CKiroView* view = Frame().PictureView();
-    view->setFocus();
-    QTest::qWait(10);
-    ASSERT_EQ(Frame().ActiveView(), view);
     CStyledStatusBar* bar = Frame().StatusBar();
     for (double factor : {1.25, 1.5625, 0.8, 0.5}) {
         SCOPED_TRACE(factor);

@@ -7,6 +7,7 @@
 
 #include "app/OptionsFile.h"
 #include "tests/support/BmpWriter.h"
+#include "views/KiroView.h"
 
 PromptAnswer ScriptedUi::AskYesNoCancel(const std::string& text)
 {
@@ -75,6 +76,19 @@ void ViewerTest::AddPictures(const std::vector<std::string>& paths)
     for (const std::string& path : paths)
         ASSERT_TRUE(Document().AddEntry(path)) << path;
     Frame().RefreshAllViews();
+}
+
+::testing::AssertionResult ViewerTest::ShowFirstPictureFocused(const std::vector<std::string>& paths,
+                                                               QSize frameSize)
+{
+    AddPictures(paths);
+    Frame().resize(frameSize);
+    Document().SelectPicture(0);
+    Frame().PictureView()->setFocus();
+    QTest::qWait(10);
+    if (Frame().ActiveView() != Frame().PictureView())
+        return ::testing::AssertionFailure() << "the picture view is not the active view";
+    return ::testing::AssertionSuccess();
 }
 
 bool ViewerTest::IsEnabled(int id)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QSize>
+
 #include <deque>
 #include <functional>
 #include <memory>
@@ -45,6 +47,10 @@ protected:
                              const std::function<uint32_t(int x, int y)>& rgbAt);
     // Adds pictures to the collection and refreshes the views.
     void AddPictures(const std::vector<std::string>& paths);
+    // Adds the pictures, sizes the frame, shows the first picture and gives
+    // the picture view the focus; fails unless that view becomes the active one.
+    ::testing::AssertionResult ShowFirstPictureFocused(const std::vector<std::string>& paths,
+                                                       QSize frameSize = {700, 600});
     // Enable and check states as the idle-time update leaves them.
     bool IsEnabled(int id);
     void Run(int id);

@@ -243,14 +243,10 @@ TEST_F(ViewerTest, OneToOneShowsOnePicturePixelPerDevicePixelOnHiDpiScreens)
     }
     ASSERT_EQ(Frame().devicePixelRatio(), 2);
     // One-pixel squares in the thumbnail, which is the picture itself at 100 x 75.
-    AddPictures({WritePicture("ramp", 200, 150, Ramp),
-                 WritePicture("checks", 100, 75, [](int x, int y) { return (x + y) % 2 * 0xFFFFFFu; })});
-    Frame().resize(700, 600);
-    Document().SelectPicture(0);
+    ASSERT_TRUE(ShowFirstPictureFocused(
+        {WritePicture("ramp", 200, 150, Ramp),
+         WritePicture("checks", 100, 75, [](int x, int y) { return (x + y) % 2 * 0xFFFFFFu; })}));
     CKiroView* view = Frame().PictureView();
-    view->setFocus();
-    QTest::qWait(10);
-    ASSERT_EQ(Frame().ActiveView(), view);
 
     QImage shot = view->viewport()->grab().toImage();
     QPoint corner = view->ViewportOrigin();  // in device pixels
