@@ -91,11 +91,7 @@ BgraPixel PixelOf(const uint8_t* p, const RawRows& rows, const BgraPixel* colors
 {
     switch (rows.depth) {
     case 8: return colors[p[0]];
-    case 16: {
-        uint16_t v = rows.windows ? os::LoadLittleEndian<uint16_t>(p) : os::LoadBigEndian<uint16_t>(p);
-        return OpaqueBgra(static_cast<uint8_t>(((v >> 10) & 31) << 3), static_cast<uint8_t>(((v >> 5) & 31) << 3),
-                          static_cast<uint8_t>((v & 31) << 3));
-    }
+    case 16: return Rgb555ToBgra(rows.windows ? os::LoadLittleEndian<uint16_t>(p) : os::LoadBigEndian<uint16_t>(p), 255);
     case 24: return rows.windows ? OpaqueBgra(p[2], p[1], p[0]) : OpaqueBgra(p[0], p[1], p[2]);
     default: return rows.windows ? OpaqueBgra(p[2], p[1], p[0]) : OpaqueBgra(p[1], p[2], p[3]);
     }
@@ -155,21 +151,18 @@ void DecodeRunLength8(const QuickTimeImage& image, const PictQuickTimeTarget& ta
     int width = image.width;
     int height = image.height;
     bool indices = target.wantedDepth == 8;
-    for (int y = 0; y < height; ++y) {
-        uint8_t* line = bitmap.GetLines()[y];
-        if (indices)
-            std::fill_n(line, width, uint8_t {0});
-        else
-            std::fill_n(reinterpret_cast<BgraPixel*>(line), width, colors[0]);
-    }
-    gdi::CRunLengthCodes codes(image.data);
-    gdi::WalkRunLength(codes, false, width, height, gdi::DeltaEscapes::Follow, [&](int64_t x, int64_t row, uint8_t index) {
+    auto put = [&](int64_t x, int64_t row, uint8_t index) {
         uint8_t* line = bitmap.GetLines()[height - 1 - row];
         if (indices)
             line[x] = index;
         else
             reinterpret_cast<BgraPixel*>(line)[x] = colors[index];
-    });
+    };
+    for (int row = 0; row < height; ++row)
+        for (int x = 0; x < width; ++x)
+            put(x, row, 0);
+    gdi::CRunLengthCodes codes(image.data);
+    gdi::WalkRunLength(codes, false, width, height, gdi::DeltaEscapes::Follow, put);
 }
 
 // A Windows bitmap without its headers: rows of 8, 16, 24 or 32 bits, or
@@ -180,7 +173,7 @@ void DecodeWindowsBitmap(const QuickTimeImage& image, const PictQuickTimeTarget&
     if (depth != 8 && depth != 16 && depth != 24 && depth != 32)
         ThrowDecodeError(PE_UNSUPPORTED, kUnrecognized);
     RawRows rows {true, depth, static_cast<size_t>(gdi::DibStride(image.width, depth))};
-    if (depth == 8 && rows.stride * static_cast<size_t>(std::max(image.height, 0)) > image.data.size())
+    if (depth == 8 && rows.stride * static_cast<size_t>(image.height) > image.data.size())
         DecodeRunLength8(image, target);
     else
         DecodeRawRows(image, rows, target);
